@@ -1,0 +1,15 @@
+#pragma once
+// The diagnostic log app.log, in the folder that was current at the first
+// call. One call writes all its output before another thread's call starts.
+
+enum AppLogFlags : int {
+    LogNewFile = 1,   // start a new app.log
+    LogTime = 2,      // "hh:mm:ss : " before the message
+    LogFrame = 4,     // a line of 74 asterisks before and after
+    LogNoNewline = 8, // no line end, no flush
+    LogWarning = 16,  // "===> Warning: " before the message
+};
+
+void AppLog(const char* message, int flags = 0);
+// printf-style convenience; the text is cut at 1023 characters.
+void AppLogf(int flags, const char* format, ...) __attribute__((format(printf, 2, 3)));

@@ -1,0 +1,10 @@
+#pragma once
+// Every text the player sees comes from language.ini, one section per
+// language. The result buffer is per thread: a lookup on the loading thread
+// never overwrites a text the main thread is still reading.
+
+// The current language section (at most 255 characters).
+extern char LanguageName[256];
+// The value of `key` in the current language, or "" when absent. The buffer
+// is overwritten by this thread's next call.
+const char* GetLanguageString(const char* key);

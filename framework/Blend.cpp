@@ -1,0 +1,49 @@
+#include "framework/Blend.h"
+
+namespace Quill::Blend {
+
+uint32_t Multiply(uint32_t s, uint32_t m) {
+    if (m == 0xFFFFFFFFu) return s;
+    uint32_t out = 0;
+    for (int shift = 0; shift < 32; shift += 8) {
+        uint32_t c = ((s >> shift) & 0xFF) * ((m >> shift) & 0xFF) / 255;
+        out |= c << shift;
+    }
+    return out;
+}
+
+uint32_t ComposePixel(uint32_t d, uint32_t s, int mode, bool destKeepsAlpha) {
+    uint32_t a = s >> 24;
+    if (mode == 1) { // additive
+        uint32_t out = d & 0xFF000000u;
+        for (int shift = 0; shift < 24; shift += 8) {
+            uint32_t c = ((d >> shift) & 0xFF) + ((s >> shift) & 0xFF) * a / 256;
+            out |= (c > 255 ? 255 : c) << shift;
+        }
+        return out;
+    }
+    if (a == 255) return s;
+    if (a == 0) return d;
+    uint32_t outAlpha = 255, weight = a;
+    if (destKeepsAlpha) {
+        uint32_t da = d >> 24;
+        outAlpha = da + (255 - da) * a / 255;
+        weight = a * 255 / outAlpha;
+    }
+    uint32_t out = outAlpha << 24;
+    for (int shift = 0; shift < 24; shift += 8) {
+        uint32_t c = ((((d >> shift) & 0xFF) * (256 - weight)) >> 8) + ((((s >> shift) & 0xFF) * weight) >> 8);
+        out |= c << shift;
+    }
+    return out;
+}
+
+void BlitSpan(uint32_t* dst, const uint32_t* src, int count, uint32_t mul, int mode, bool destKeepsAlpha) {
+    for (int i = 0; i < count; ++i) dst[i] = ComposePixel(dst[i], Multiply(src[i], mul), mode, destKeepsAlpha);
+}
+
+void FillSpan(uint32_t* dst, int count, uint32_t color, int mode, bool destKeepsAlpha) {
+    for (int i = 0; i < count; ++i) dst[i] = ComposePixel(dst[i], color, mode, destKeepsAlpha);
+}
+
+} // namespace Quill::Blend

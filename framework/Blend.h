@@ -1,0 +1,25 @@
+#pragma once
+// The pixel composition rules of the renderer, one row span at a time.
+// ComposePixel is the reference rule; the span functions must give exactly
+// the same bytes.
+//
+// Normal mode, source alpha a after multiplying by the colour: 255 copies the
+// source, 0 leaves the destination, otherwise each channel becomes
+// (d * (256 - a) >> 8) + (s * a >> 8). A destination that keeps no alpha
+// becomes opaque; one that keeps alpha gets da + (255 - da) * a / 255 and the
+// colour weight a * 255 / that. Additive mode adds s * a / 256 to each colour
+// channel, saturating at 255, and leaves the destination alpha alone.
+#include <cstdint>
+
+namespace Quill::Blend {
+
+// s' = s * m / 255 per channel (m = 0xFFFFFFFF leaves s unchanged).
+uint32_t Multiply(uint32_t s, uint32_t m);
+uint32_t ComposePixel(uint32_t d, uint32_t s, int mode, bool destKeepsAlpha);
+
+// dst[i] = compose(dst[i], multiply(src[i], mul)) for i < count.
+void BlitSpan(uint32_t* dst, const uint32_t* src, int count, uint32_t mul, int mode, bool destKeepsAlpha);
+// dst[i] = compose(dst[i], color) for i < count.
+void FillSpan(uint32_t* dst, int count, uint32_t color, int mode, bool destKeepsAlpha);
+
+} // namespace Quill::Blend
