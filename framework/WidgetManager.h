@@ -49,6 +49,15 @@ public:
     void OnLostFocus();
     // Forgets every held key without telling widgets (after a system popup).
     void ClearKeyDown();
+    // Sends MouseUp for every held button (left, right, middle) to the widget
+    // that holds them, at the last mouse position.
+    void ReleaseHeldButtons();
+    // Finds the widget under the last mouse position again (after a widget
+    // moved, appeared or disappeared).
+    void RehupMouse();
+    // Forgets `w` as hovered, pressed (its buttons are released), focused and
+    // modal boundary.
+    void DropWidget(Widget* w);
 
     // Called by the scheduler.
     bool UpdateAll();
@@ -85,7 +94,16 @@ public:
     bool invalidatedDuringUpdate = false;
 
 private:
+    int IndexOf(const Widget* w) const;
+    void UpdateMouse(int32_t x, int32_t y);
+    void Drag(int32_t x, int32_t y);
+    void DrawWidget(Widget* w, const Graphics& base);
+
     mutable std::recursive_mutex lock;
+    // Index of the widget an update pass is at, kept right when widgets are removed.
+    int updateIndex = -1;
+    bool hadOverlay = false;
+    bool hadDirtyOverlay = false;
 };
 
 } // namespace Quill

@@ -1,0 +1,254 @@
+// The widget manager as the window input drives it: hit tests, hover, drag,
+// clicks per button, keys and focus, removal while buttons are held, update
+// passes and the redraw of dirty widgets.
+#include "framework/Graphics.h"
+#include "framework/WidgetManager.h"
+#include "framework/platform/Platform.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace Quill;
+
+namespace {
+
+class Recorder : public Widget {
+public:
+    Recorder(std::string n, std::vector<std::string>* l) : name(std::move(n)), log(l) {}
+    bool AcceptsFocus() override { return acceptsFocus; }
+    void Draw(Graphics* g) override {
+        Say("Draw");
+        g->SetColor(fill);
+        g->FillRect(0, 0, width, height);
+    }
+    void Update() override {
+        Widget::Update();
+        if (removeOnUpdate) manager->RemoveWidget(removeOnUpdate);
+    }
+    void GotFocus() override { Widget::GotFocus(); Say("GotFocus"); }
+    void LostFocus() override { Widget::LostFocus(); Say("LostFocus"); }
+    void KeyDown(uint32_t k) override { Widget::KeyDown(k); Say("KeyDown " + std::to_string(k)); }
+    void KeyUp(uint32_t k) override { Say("KeyUp " + std::to_string(k)); }
+    void KeyChar(char c) override { Say(std::string("Char ") + c); }
+    void MouseEnter() override { Widget::MouseEnter(); Say("Enter"); }
+    void MouseLeave() override { Widget::MouseLeave(); Say("Leave"); }
+    void MouseMove(int32_t x, int32_t y) override { Say("Move " + Pt(x, y)); }
+    void MouseDrag(int32_t x, int32_t y) override { Say("Drag " + Pt(x, y)); }
+    void MouseDown(int32_t x, int32_t y, int count) override {
+        Say("Down " + Pt(x, y) + " " + std::to_string(count));
+        Widget::MouseDown(x, y, count);
+    }
+    void MouseDown(int32_t, int32_t, int button, int count) override {
+        Say("DownButton " + std::to_string(button) + " " + std::to_string(count));
+    }
+    void MouseUp(int32_t x, int32_t y, int count) override {
+        Say("Up " + Pt(x, y) + " " + std::to_string(count));
+        Widget::MouseUp(x, y, count);
+    }
+    void MouseUp(int32_t, int32_t, int button, int count) override {
+        Say("UpButton " + std::to_string(button) + " " + std::to_string(count));
+    }
+    void MouseWheel(int d) override { Say("Wheel " + std::to_string(d)); }
+
+    std::string name;
+    std::vector<std::string>* log;
+    bool acceptsFocus = true;
+    Widget* removeOnUpdate = nullptr;
+    Color fill{255, 0, 0, 255};
+
+private:
+    static std::string Pt(int x, int y) { return std::to_string(x) + "," + std::to_string(y); }
+    void Say(const std::string& s) { log->push_back(name + ": " + s); }
+};
+
+struct Fixture : ::testing::Test {
+    Fixture() : manager(nullptr), a("a", &log), b("b", &log) {
+        manager.SetScreenSize(100, 100);
+        a.Resize(0, 0, 50, 50);
+        b.Resize(50, 0, 50, 50);
+        manager.AddWidget(&a);
+        manager.AddWidget(&b);
+        log.clear();
+    }
+    ~Fixture() override {
+        manager.RemoveWidget(&a);
+        manager.RemoveWidget(&b);
+    }
+    bool Logged(const std::string& line) const {
+        for (auto& l : log)
+            if (l == line) return true;
+        return false;
+    }
+    std::vector<std::string> log;
+    WidgetManager manager;
+    Recorder a, b;
+};
+
+using WidgetInput = Fixture;
+
+TEST_F(WidgetInput, HoverEntersMovesAndLeavesWithLocalPoints) {
+    manager.OnMouseMove(10, 20);
+    manager.OnMouseMove(60, 5);
+    EXPECT_EQ(log, (std::vector<std::string>{"a: Enter", "a: Move 10,20", "a: Leave", "b: Enter", "b: Move 10,5"}));
+    EXPECT_TRUE(b.hovered);
+    EXPECT_FALSE(a.hovered);
+}
+
+TEST_F(WidgetInput, ClickCountsReachBothSlotsPerButton) {
+    struct Case {
+        int clickCount;
+        std::string down, downButton;
+    } cases[] = {
+        {1, "a: Down 5,5 1", "a: DownButton 0 1"},   {2, "a: Down 5,5 2", "a: DownButton 0 2"},
+        {-1, "a: Down 5,5 -1", "a: DownButton 1 1"}, {-2, "a: Down 5,5 -2", "a: DownButton 1 2"},
+        {3, "a: Down 5,5 3", "a: DownButton 2 1"},
+    };
+    for (const Case& c : cases) {
+        log.clear();
+        manager.OnMouseDown(5, 5, c.clickCount);
+        manager.OnMouseUp(5, 5, c.clickCount);
+        EXPECT_TRUE(Logged(c.down)) << c.clickCount;
+        EXPECT_TRUE(Logged(c.downButton)) << c.clickCount;
+        EXPECT_EQ(manager.pressedWidget, nullptr);
+        EXPECT_EQ(manager.pressedButtons, 0u);
+    }
+}
+
+TEST_F(WidgetInput, DragOutsideKeepsTheWidgetAndReleaseOutsideReachesIt) {
+    manager.OnMouseMove(10, 10);
+    manager.OnMouseDown(10, 10, 1);
+    log.clear();
+    manager.OnMouseMove(70, 10); // over b, but a holds the button
+    manager.OnMouseMove(80, 30);
+    manager.OnMouseUp(80, 30, 1);
+    EXPECT_EQ(log, (std::vector<std::string>{"a: Drag 70,10", "a: Leave", "a: Drag 80,30", "a: Up 80,30 1",
+                                             "a: UpButton 0 1", "b: Enter", "b: Move 30,30"}));
+    EXPECT_FALSE(a.pressed);
+    EXPECT_FALSE(a.hovered);
+}
+
+TEST_F(WidgetInput, DraggingBackInsideEntersAgain) {
+    manager.OnMouseMove(10, 10);
+    manager.OnMouseDown(10, 10, 1);
+    manager.OnMouseMove(70, 10);
+    log.clear();
+    manager.OnMouseMove(20, 10);
+    EXPECT_EQ(log, (std::vector<std::string>{"a: Drag 20,10", "a: Enter"}));
+}
+
+TEST_F(WidgetInput, RemovingTheWidgetThatHoldsButtonsReleasesEachFirst) {
+    manager.OnMouseMove(10, 10);
+    manager.OnMouseDown(10, 10, 1);
+    manager.OnMouseDown(10, 10, -1);
+    manager.OnMouseDown(10, 10, 3);
+    log.clear();
+    manager.RemoveWidget(&a);
+    EXPECT_EQ(log, (std::vector<std::string>{"a: Leave", "a: Up 10,10 1", "a: UpButton 0 1", "a: Up 10,10 -1",
+                                             "a: UpButton 1 1", "a: Up 10,10 3", "a: UpButton 2 1", "a: LostFocus"}));
+    EXPECT_EQ(manager.pressedWidget, nullptr);
+    EXPECT_EQ(a.manager, nullptr);
+}
+
+TEST_F(WidgetInput, FocusLossWithAKeyHeldDeliversKeyUp) {
+    manager.SetFocus(&a);
+    manager.OnKeyDown('X');
+    log.clear();
+    manager.OnLostFocus();
+    EXPECT_EQ(log, (std::vector<std::string>{"a: KeyUp 88", "a: LostFocus"}));
+    EXPECT_FALSE(manager.IsKeyDown('X'));
+    log.clear();
+    manager.OnGotFocus();
+    EXPECT_EQ(log, (std::vector<std::string>{"a: GotFocus"}));
+}
+
+TEST_F(WidgetInput, KeysCharsAndWheelGoToTheFocusWidgetOnly) {
+    manager.SetFocus(&b);
+    log.clear();
+    manager.OnKeyDown(300); // outside the key table: passed on, not recorded
+    manager.OnChar('q');
+    manager.OnMouseWheel(-2);
+    EXPECT_EQ(log, (std::vector<std::string>{"b: KeyDown 300", "b: Char q", "b: Wheel -2"}));
+}
+
+TEST_F(WidgetInput, TabMovesFocusAndShiftTabMovesBack) {
+    a.tabNext = &b;
+    b.tabPrev = &a;
+    manager.SetFocus(&a);
+    manager.OnKeyDown(VK_TAB);
+    EXPECT_EQ(manager.focusWidget, &b);
+    manager.OnKeyUp(VK_TAB);
+    manager.OnKeyDown(VK_SHIFT);
+    manager.OnKeyDown(VK_TAB);
+    EXPECT_EQ(manager.focusWidget, &a);
+}
+
+TEST_F(WidgetInput, ModalBoundaryAndBlockedInputStopHits) {
+    Recorder top("top", &log);
+    top.Resize(0, 0, 10, 10);
+    manager.AddWidget(&top);
+    manager.SetModalWidget(&top);
+    EXPECT_EQ(manager.GetWidgetAt(5, 5), &top);
+    EXPECT_EQ(manager.GetWidgetAt(30, 30), nullptr); // a lies below the modal boundary
+    manager.SetModalWidget(nullptr);
+    EXPECT_EQ(manager.GetWidgetAt(30, 30), &a);
+    top.SetInputBlocked(true);
+    EXPECT_EQ(manager.GetWidgetAt(5, 5), nullptr);
+    top.mouseVisible = false;
+    EXPECT_EQ(manager.GetWidgetAt(5, 5), &a);
+    manager.RemoveWidget(&top);
+}
+
+TEST_F(WidgetInput, UpdatePassSurvivesRemovalAndUpdatesEachWidgetOnce) {
+    Recorder c("c", &log);
+    manager.AddWidget(&c);
+    a.removeOnUpdate = &b;
+    manager.UpdateAll();
+    EXPECT_EQ(a.updateCount, 1);
+    EXPECT_EQ(b.updateCount, 0);
+    EXPECT_EQ(c.updateCount, 1);
+    a.removeOnUpdate = nullptr;
+    manager.RemoveWidget(&c);
+}
+
+TEST_F(WidgetInput, OnlyDirtyWidgetsAreDrawnAndInvalidationSpreadsUpward) {
+    MemoryImage screen(100, 100);
+    manager.SetDrawTarget(&screen);
+    EXPECT_TRUE(manager.DrawDirtyWidgets());
+    EXPECT_EQ(screen.GetBits()[0], 0xFFFF0000u);
+    log.clear();
+    EXPECT_FALSE(manager.DrawDirtyWidgets());
+    EXPECT_TRUE(log.empty());
+
+    Recorder over("over", &log);
+    over.Resize(40, 0, 20, 20);
+    manager.AddWidget(&over);
+    manager.DrawDirtyWidgets();
+    log.clear();
+    a.Invalidate(); // `over` overlaps a, so it is drawn again too
+    manager.DrawDirtyWidgets();
+    EXPECT_EQ(log, (std::vector<std::string>{"a: Draw", "over: Draw"}));
+    manager.RemoveWidget(&over);
+}
+
+TEST_F(WidgetInput, OverlayWidgetsAreDrawnEveryFrameOverACleanCopy) {
+    MemoryImage screen(100, 100);
+    manager.SetDrawTarget(&screen);
+    Recorder cursor("cursor", &log);
+    cursor.fill = Color(0, 0, 255, 255);
+    cursor.Resize(0, 0, 5, 5);
+    manager.AddWidget(&cursor);
+    cursor.SetOverlay(true);
+    manager.DrawDirtyWidgets();
+    EXPECT_EQ(screen.GetBits()[0], 0xFF0000FFu);
+    cursor.Move(10, 0);
+    log.clear();
+    manager.DrawDirtyWidgets();
+    EXPECT_EQ(log, (std::vector<std::string>{"cursor: Draw"}));
+    EXPECT_EQ(screen.GetBits()[0], 0xFFFF0000u) << "the old overlay place is restored from the cache";
+    EXPECT_EQ(screen.GetBits()[10], 0xFF0000FFu);
+    manager.RemoveWidget(&cursor);
+}
+
+} // namespace
