@@ -113,28 +113,29 @@ void Widget::MouseLeave() {
 void Widget::MouseMove(int32_t, int32_t) {}
 void Widget::MouseDown(int32_t, int32_t, int, int) {}
 
+namespace {
 // Click counts map to buttons: 3 is the middle button, negative counts are the
 // right button, the rest the left.
+void ButtonOf(int clickCount, int& button, int& count) {
+    button = clickCount == 3 ? 2 : clickCount < 0 ? 1 : 0;
+    count = clickCount == 3 ? 1 : clickCount < 0 ? -clickCount : clickCount;
+}
+} // namespace
+
 void Widget::MouseDown(int32_t px, int32_t py, int clickCount) {
     pressed = true;
-    if (clickCount == 3)
-        MouseDown(px, py, 2, 1);
-    else if (clickCount < 0)
-        MouseDown(px, py, 1, -clickCount);
-    else
-        MouseDown(px, py, 0, clickCount);
+    int button, count;
+    ButtonOf(clickCount, button, count);
+    MouseDown(px, py, button, count);
 }
 
 void Widget::MouseUp(int32_t, int32_t, int, int) {}
 
 void Widget::MouseUp(int32_t px, int32_t py, int clickCount) {
     MouseUp(px, py);
-    if (clickCount == 3)
-        MouseUp(px, py, 2, 1);
-    else if (clickCount < 0)
-        MouseUp(px, py, 1, -clickCount);
-    else
-        MouseUp(px, py, 0, clickCount);
+    int button, count;
+    ButtonOf(clickCount, button, count);
+    MouseUp(px, py, button, count);
 }
 
 void Widget::MouseUp(int32_t, int32_t) { pressed = false; }
