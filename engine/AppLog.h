@@ -1,6 +1,7 @@
 #pragma once
 // The diagnostic log app.log, in the folder that was current at the first
 // call. One call writes all its output before another thread's call starts.
+// A log that cannot be opened loses the message without a word.
 
 enum AppLogFlags : int {
     LogNewFile = 1,   // start a new app.log
@@ -13,3 +14,7 @@ enum AppLogFlags : int {
 void AppLog(const char* message, int flags = 0);
 // printf-style convenience; the text is cut at 1023 characters.
 void AppLogf(int flags, const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+// Test hook only: forgets the log folder, so the next call fixes it anew in
+// the then current working folder. The game never calls it.
+void AppLogResetForTests();

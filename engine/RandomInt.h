@@ -1,0 +1,16 @@
+#pragma once
+// The game's random numbers. One seedable generator with the classic 15-bit
+// output (0..32767), so that draws are spread exactly as the game's tables
+// were tuned for, whatever the C library's own rand() does. Seeded from the
+// clock at start; tests seed it for repeatable runs. Main thread only.
+
+// Restarts the sequence.
+void SeedRandom(unsigned seed);
+// The next raw value, 0..32767.
+int RandomDraw();
+// The next value as a float in 0..1 (the raw value / 32767).
+float RandomUnit();
+// A value in [min, max], every value equally likely up to the binning of the
+// 32768 raw values. A range that holds -1 gives -1 without drawing. A call
+// with max < min breaks the contract: it gives min rather than spinning.
+int RandomInt(int min, int max);
