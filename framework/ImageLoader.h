@@ -3,6 +3,10 @@
 // readers). A name without extension tries .tga, .jpg, .png and .gif in that
 // order; an alpha companion ("_" + name in the same folder, or name + "_")
 // supplies the alpha channel from its blue byte. Malformed files give none.
+//
+// Every reader decodes from bytes in memory, refuses sizes beyond the limits
+// below before it allocates anything, and never reads past the data it was
+// given, so a broken or hostile file costs a null result and nothing else.
 #include "framework/Image.h"
 
 #include <cstdint>
@@ -22,6 +26,19 @@ struct Image {
     int32_t height = 0;
     std::vector<uint32_t> bits;
 };
+
+// No side of a loaded image may be longer, and no image may have more pixels
+// (256 MB of pixels); game art is far smaller, so anything beyond is a broken
+// or hostile header, refused before memory is spent on it.
+constexpr int64_t kMaxImageSide = 16384;
+constexpr int64_t kMaxImagePixels = int64_t(1) << 26;
+
+// Whether a reader may make an image of this size: both sides at least 1 and
+// the size within the limits above.
+bool ImageSizeAllowed(int64_t width, int64_t height);
+// A width x height image of transparent black pixels, or null when the size is
+// not allowed.
+std::unique_ptr<Image> NewImage(int64_t width, int64_t height);
 
 std::unique_ptr<Image> LoadImageFile(const std::string& fileName, bool withAlphaImage);
 
