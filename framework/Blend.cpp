@@ -1,5 +1,10 @@
 #include "framework/Blend.h"
 
+#include "framework/BlendKernels.h"
+#include "framework/CpuFeatures.h"
+
+#include <atomic>
+
 namespace Quill::Blend {
 
 uint32_t Multiply(uint32_t s, uint32_t m) {
@@ -26,6 +31,7 @@ uint32_t ComposePixel(uint32_t d, uint32_t s, int mode, bool destKeepsAlpha) {
     if (a == 0) return d;
     uint32_t outAlpha = 255, weight = a;
     if (destKeepsAlpha) {
+        // outAlpha >= a >= 1, so the weight is at most 255.
         uint32_t da = d >> 24;
         outAlpha = da + (255 - da) * a / 255;
         weight = a * 255 / outAlpha;
@@ -38,12 +44,84 @@ uint32_t ComposePixel(uint32_t d, uint32_t s, int mode, bool destKeepsAlpha) {
     return out;
 }
 
-void BlitSpan(uint32_t* dst, const uint32_t* src, int count, uint32_t mul, int mode, bool destKeepsAlpha) {
+void BlitSpanPlain(uint32_t* dst, const uint32_t* src, int count, uint32_t mul, int mode, bool destKeepsAlpha) {
     for (int i = 0; i < count; ++i) dst[i] = ComposePixel(dst[i], Multiply(src[i], mul), mode, destKeepsAlpha);
 }
 
-void FillSpan(uint32_t* dst, int count, uint32_t color, int mode, bool destKeepsAlpha) {
+void FillSpanPlain(uint32_t* dst, int count, uint32_t color, int mode, bool destKeepsAlpha) {
     for (int i = 0; i < count; ++i) dst[i] = ComposePixel(dst[i], color, mode, destKeepsAlpha);
+}
+
+namespace {
+
+const SpanKernels plainKernels = {BlitSpanPlain, FillSpanPlain};
+
+const SpanKernels* KernelsOf(Path path) {
+    switch (path) {
+    case Path::Sse2:
+        return CpuFeatures::HasSse2() ? Sse2Kernels() : nullptr;
+    case Path::Avx2:
+        return CpuFeatures::HasAvx2() ? Avx2Kernels() : nullptr;
+    case Path::Plain:
+        break;
+    }
+    return &plainKernels;
+}
+
+Path Widest() {
+    if (KernelsOf(Path::Avx2)) return Path::Avx2;
+    if (KernelsOf(Path::Sse2)) return Path::Sse2;
+    return Path::Plain;
+}
+
+struct Active {
+    std::atomic<const SpanKernels*> kernels;
+    std::atomic<Path> path;
+    Active() : kernels(KernelsOf(Widest())), path(Widest()) {}
+};
+
+// Built on first use, so drawing from static initialisers is safe too.
+Active& Current() {
+    static Active active;
+    return active;
+}
+
+} // namespace
+
+void BlitSpan(uint32_t* dst, const uint32_t* src, int count, uint32_t mul, int mode, bool destKeepsAlpha) {
+    if (count <= 0) return;
+    Current().kernels.load(std::memory_order_relaxed)->blit(dst, src, count, mul, mode, destKeepsAlpha);
+}
+
+void FillSpan(uint32_t* dst, int count, uint32_t color, int mode, bool destKeepsAlpha) {
+    if (count <= 0) return;
+    Current().kernels.load(std::memory_order_relaxed)->fill(dst, count, color, mode, destKeepsAlpha);
+}
+
+bool PathSupported(Path path) { return KernelsOf(path) != nullptr; }
+
+Path BestPath() { return Widest(); }
+
+bool SetPath(Path path) {
+    const SpanKernels* k = KernelsOf(path);
+    if (!k) return false;
+    Current().kernels = k;
+    Current().path = path;
+    return true;
+}
+
+Path GetPath() { return Current().path; }
+
+const char* PathName(Path path) {
+    switch (path) {
+    case Path::Sse2:
+        return "sse2";
+    case Path::Avx2:
+        return "avx2";
+    case Path::Plain:
+        break;
+    }
+    return "plain";
 }
 
 } // namespace Quill::Blend

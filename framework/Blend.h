@@ -1,14 +1,19 @@
 #pragma once
 // The pixel composition rules of the renderer, one row span at a time.
 // ComposePixel is the reference rule; the span functions must give exactly
-// the same bytes.
+// the same bytes, whichever instruction set draws them.
 //
-// Normal mode, source alpha a after multiplying by the colour: 255 copies the
-// source, 0 leaves the destination, otherwise each channel becomes
-// (d * (256 - a) >> 8) + (s * a >> 8). A destination that keeps no alpha
-// becomes opaque; one that keeps alpha gets da + (255 - da) * a / 255 and the
-// colour weight a * 255 / that. Additive mode adds s * a / 256 to each colour
-// channel, saturating at 255, and leaves the destination alpha alone.
+// Multiplying by a colour gives s * m / 255 per channel, truncated. Normal
+// mode, source alpha a after multiplying: 255 copies the source, 0 leaves the
+// destination, otherwise each channel becomes (d * (256 - a) >> 8) +
+// (s * a >> 8). A destination that keeps no alpha (the screen) becomes opaque;
+// one that keeps alpha gets da + (255 - da) * a / 255 and the colour weight
+// a * 255 / that. Additive mode adds s * a / 256 to each colour channel,
+// saturating at 255, and leaves the destination alpha alone.
+//
+// The spans run on the widest loops the processor offers (chosen once at
+// start-up); SetPath forces another set so tests can hold each one against
+// the per-pixel rule.
 #include <cstdint>
 
 namespace Quill::Blend {
@@ -21,5 +26,22 @@ uint32_t ComposePixel(uint32_t d, uint32_t s, int mode, bool destKeepsAlpha);
 void BlitSpan(uint32_t* dst, const uint32_t* src, int count, uint32_t mul, int mode, bool destKeepsAlpha);
 // dst[i] = compose(dst[i], color) for i < count.
 void FillSpan(uint32_t* dst, int count, uint32_t color, int mode, bool destKeepsAlpha);
+
+// The same spans, pixel by pixel through ComposePixel, whatever path is set.
+void BlitSpanPlain(uint32_t* dst, const uint32_t* src, int count, uint32_t mul, int mode, bool destKeepsAlpha);
+void FillSpanPlain(uint32_t* dst, int count, uint32_t color, int mode, bool destKeepsAlpha);
+
+// The sets of span loops.
+enum class Path { Plain, Sse2, Avx2 };
+
+// Whether this build and this processor can run the path.
+bool PathSupported(Path path);
+// The widest supported path; the one in use unless SetPath chose another.
+Path BestPath();
+// Draws with `path` from now on; false (and no change) when unsupported.
+bool SetPath(Path path);
+Path GetPath();
+// "plain", "sse2" or "avx2".
+const char* PathName(Path path);
 
 } // namespace Quill::Blend

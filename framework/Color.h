@@ -17,14 +17,17 @@ struct Color {
         return Color(static_cast<int>((argb >> 16) & 0xFF), static_cast<int>((argb >> 8) & 0xFF),
                      static_cast<int>(argb & 0xFF), a == 0 ? 255 : a);
     }
+    // Components outside 0..255 are held to the nearest end rather than
+    // wrapped, so a stray 256 stays white instead of turning black.
     constexpr uint32_t ToPacked() const {
-        return (uint32_t(alpha & 0xFF) << 24) | (uint32_t(red & 0xFF) << 16) | (uint32_t(green & 0xFF) << 8) |
-               uint32_t(blue & 0xFF);
+        return (Byte(alpha) << 24) | (Byte(red) << 16) | (Byte(green) << 8) | Byte(blue);
     }
     constexpr bool operator==(const Color& o) const {
         return red == o.red && green == o.green && blue == o.blue && alpha == o.alpha;
     }
     constexpr bool operator!=(const Color& o) const { return !(*this == o); }
+
+    static constexpr uint32_t Byte(int32_t v) { return v < 0 ? 0u : v > 255 ? 255u : uint32_t(v); }
 
     static constexpr Color White() { return Color(255, 255, 255, 255); }
     static constexpr Color Black() { return Color(0, 0, 0, 255); }

@@ -1,6 +1,7 @@
 #include "framework/Graphics.h"
 
 #include <atomic>
+#include <cmath>
 
 namespace Quill {
 
@@ -8,7 +9,15 @@ namespace {
 Image emptyImage;
 std::atomic<bool> smoothRotation{true};
 
-int32_t Trunc(float v) { return static_cast<int32_t>(v); }
+// Float positions become pixels by truncating toward zero. Values beyond any
+// image (or not a number) are held far off-screen instead of overflowing.
+int32_t Trunc(float v) {
+    constexpr float kFar = 1 << 30;
+    if (std::isnan(v)) return -(1 << 30);
+    if (v >= kFar) return 1 << 30;
+    if (v <= -kFar) return -(1 << 30);
+    return static_cast<int32_t>(v);
+}
 } // namespace
 
 Graphics::Graphics(Image* dest) : destination(dest ? dest : &emptyImage) {
@@ -34,25 +43,22 @@ void Graphics::DrawImage(const Image* image, float x, float y) {
 }
 
 void Graphics::DrawImage(const Image* image, float x, float y, const Rect& srcRect) {
-    if (!image || srcRect.IsEmpty() || srcRect.x < 0 || srcRect.y < 0) return;
-    if (srcRect.x + srcRect.width > image->GetWidth() || srcRect.y + srcRect.height > image->GetHeight()) return;
+    if (!image || !image->HoldsRect(srcRect)) return;
     destination->Blt(*image, Trunc(x + translateX), Trunc(y + translateY), srcRect, ImageMultiplier(), drawMode,
                      clip);
 }
 
 void Graphics::DrawImage(const Image* image, const Rect& destRect, const Rect& srcRect) {
-    if (!image || srcRect.IsEmpty() || srcRect.x < 0 || srcRect.y < 0) return;
-    if (srcRect.x + srcRect.width > image->GetWidth() || srcRect.y + srcRect.height > image->GetHeight()) return;
-    Rect d(Trunc(destRect.x + translateX), Trunc(destRect.y + translateY), destRect.width, destRect.height);
+    if (!image || !image->HoldsRect(srcRect)) return;
+    Rect d(Trunc(float(destRect.x) + translateX), Trunc(float(destRect.y) + translateY), destRect.width,
+           destRect.height);
     destination->StretchBlt(*image, d, srcRect, ImageMultiplier(), drawMode, fastStretch, clip);
 }
 
 void Graphics::DrawRotated(const Image* image, float x, float y, double angle, const Rect* srcRect) {
     if (!image) return;
     Rect src = srcRect ? *srcRect : Rect(0, 0, image->GetWidth(), image->GetHeight());
-    if (src.IsEmpty() || src.x < 0 || src.y < 0 || src.x + src.width > image->GetWidth() ||
-        src.y + src.height > image->GetHeight())
-        return;
+    if (!image->HoldsRect(src)) return;
     destination->BltRotated(*image, Trunc(x + translateX), Trunc(y + translateY), src, angle, ImageMultiplier(),
                             drawMode, smoothRotation, clip);
 }

@@ -2,42 +2,90 @@
 
 #include "framework/Blend.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace Quill {
 
 namespace {
 
-uint32_t Multiplier(const Color& c) {
-    return c == Color::White() ? 0xFFFFFFFFu : c.ToPacked();
+// Sources wider or taller than this are not stretched or turned: it keeps the
+// fixed-point sample positions inside 64 bits whatever the rectangles say.
+constexpr int32_t kMaxSampledSide = 1 << 20;
+
+// Rows and tables the samplers fill, one set per thread, grown as needed and
+// kept, so drawing does not allocate once the largest row has been seen.
+struct Scratch {
+    std::vector<uint32_t> row;
+    std::vector<uint32_t> copy;
+    std::vector<int32_t> cols;
+};
+
+Scratch& ThreadScratch() {
+    thread_local Scratch scratch;
+    return scratch;
 }
 
-// Nearest source pixel, or 0 (transparent) outside the source rectangle.
-uint32_t SampleNearest(const Image& src, const Rect& sr, int sx, int sy) {
-    if (sx < 0 || sy < 0 || sx >= sr.width || sy >= sr.height) return 0;
-    return src.GetBits()[(sr.y + sy) * src.GetWidth() + sr.x + sx];
+template <class T> T* Grown(std::vector<T>& v, size_t n) {
+    if (v.size() < n) v.resize(n);
+    return v.data();
 }
 
-// Bilinear sample at a fractional source position (pixel centres at .5);
-// texels outside the source rectangle count as transparent.
-uint32_t SampleBilinear(const Image& src, const Rect& sr, double fx, double fy) {
-    fx -= 0.5;
-    fy -= 0.5;
-    int x0 = static_cast<int>(std::floor(fx)), y0 = static_cast<int>(std::floor(fy));
-    int wx = static_cast<int>((fx - x0) * 256.0), wy = static_cast<int>((fy - y0) * 256.0);
-    uint32_t p[4] = {SampleNearest(src, sr, x0, y0), SampleNearest(src, sr, x0 + 1, y0),
-                     SampleNearest(src, sr, x0, y0 + 1), SampleNearest(src, sr, x0 + 1, y0 + 1)};
-    int w[4] = {(256 - wx) * (256 - wy), wx * (256 - wy), (256 - wx) * wy, wx * wy};
-    uint32_t out = 0;
-    for (int shift = 0; shift < 32; shift += 8) {
-        uint32_t acc = 0;
-        for (int i = 0; i < 4; ++i) acc += ((p[i] >> shift) & 0xFF) * static_cast<uint32_t>(w[i]);
-        out |= ((acc + 32768) >> 16) << shift;
+const uint32_t* Pixel(const Image& img, int32_t x, int32_t y) {
+    return img.GetBits() + static_cast<size_t>(y) * static_cast<size_t>(img.GetWidth()) + static_cast<size_t>(x);
+}
+uint32_t* Pixel(Image& img, int32_t x, int32_t y) {
+    return img.GetBits() + static_cast<size_t>(y) * static_cast<size_t>(img.GetWidth()) + static_cast<size_t>(x);
+}
+
+int64_t FloorDiv(int64_t a, int64_t b) { // b > 0
+    int64_t q = a / b;
+    return (a % b != 0 && a < 0) ? q - 1 : q;
+}
+
+// Bilinear mix of four texels with 8-bit weights towards p10/p11 (wx) and
+// p01/p11 (wy). Colours are weighted by their alpha, so fully transparent
+// texels (whatever colour they hide) do not darken the edges they border.
+uint32_t Bilerp(uint32_t p00, uint32_t p10, uint32_t p01, uint32_t p11, uint32_t wx, uint32_t wy) {
+    if (p00 == p10 && p00 == p01 && p00 == p11) return p00;
+    const uint32_t p[4] = {p00, p10, p01, p11};
+    const uint32_t w[4] = {(256 - wx) * (256 - wy), wx * (256 - wy), (256 - wx) * wy, wx * wy};
+    uint32_t a0 = p00 >> 24;
+    if (a0 == (p10 >> 24) && a0 == (p01 >> 24) && a0 == (p11 >> 24)) {
+        uint32_t out = p00 & 0xFF000000u;
+        for (int shift = 0; shift < 24; shift += 8) {
+            uint32_t acc = 32768;
+            for (int i = 0; i < 4; ++i) acc += ((p[i] >> shift) & 0xFF) * w[i];
+            out |= (acc >> 16) << shift;
+        }
+        return out;
+    }
+    uint64_t wa[4], total = 0;
+    for (int i = 0; i < 4; ++i) total += wa[i] = uint64_t(w[i]) * (p[i] >> 24);
+    uint32_t alpha = static_cast<uint32_t>((total + 32768) >> 16);
+    if (alpha == 0) return 0;
+    uint32_t out = alpha << 24;
+    for (int shift = 0; shift < 24; shift += 8) {
+        uint64_t acc = total / 2;
+        for (int i = 0; i < 4; ++i) acc += wa[i] * ((p[i] >> shift) & 0xFF);
+        out |= static_cast<uint32_t>(acc / total) << shift;
     }
     return out;
 }
 
+// Where destination pixel i (of n covering `from` source pixels) samples,
+// pixel centres at .5: the source pixel index for nearest sampling, or for
+// bilinear the position of the left texel in 1/256 steps.
+int64_t NearestIndex(int64_t i, int64_t n, int64_t from) { return ((2 * i + 1) * from) / (2 * n); }
+int64_t BilinearPos(int64_t i, int64_t n, int64_t from) { return FloorDiv(((2 * i + 1) * from - n) * 256, 2 * n); }
+
 } // namespace
+
+bool Image::HoldsRect(const Rect& r) const {
+    return !r.IsEmpty() && r.x >= 0 && r.y >= 0 && int64_t(r.x) + r.width <= width &&
+           int64_t(r.y) + r.height <= height;
+}
 
 MemoryImage::MemoryImage(int32_t w, int32_t h) { Create(w, h); }
 
@@ -61,73 +109,147 @@ void MemoryImage::BitsChanged() {
 }
 
 void Image::FillRect(const Rect& rect, const Color& color, int drawMode) {
-    uint32_t* dst = GetBits();
     Rect r = rect.Intersection(Rect(0, 0, width, height));
-    if (!dst || r.IsEmpty()) return;
-    for (int y = r.y; y < r.y + r.height; ++y)
-        Blend::FillSpan(dst + y * width + r.x, r.width, color.ToPacked(), drawMode, KeepsAlpha());
+    if (!GetBits() || r.IsEmpty()) return;
+    uint32_t packed = color.ToPacked();
+    for (int32_t y = r.y; y < r.y + r.height; ++y)
+        Blend::FillSpan(Pixel(*this, r.x, y), r.width, packed, drawMode, KeepsAlpha());
 }
 
 void Image::Blt(const Image& src, int32_t x, int32_t y, const Rect& srcRect, const Color& color, int drawMode,
                 const Rect& clip) {
-    uint32_t* dst = GetBits();
-    const uint32_t* s = src.GetBits();
-    if (!dst || !s) return;
+    if (!GetBits() || !src.GetBits() || !src.HoldsRect(srcRect)) return;
     Rect target = Rect(x, y, srcRect.width, srcRect.height).Intersection(clip).Intersection(Rect(0, 0, width, height));
     if (target.IsEmpty()) return;
-    uint32_t mul = Multiplier(color);
-    for (int row = target.y; row < target.y + target.height; ++row) {
-        const uint32_t* from = s + (srcRect.y + row - y) * src.GetWidth() + srcRect.x + (target.x - x);
-        Blend::BlitSpan(dst + row * width + target.x, from, target.width, mul, drawMode, KeepsAlpha());
+    uint32_t mul = color.ToPacked();
+    const Image* from = &src;
+    Rect fromRect(srcRect.x + (target.x - x), srcRect.y + (target.y - y), target.width, target.height);
+    if (&src == this) {
+        // Drawing an image into itself: read from a copy, or rows written
+        // first would be read again as source.
+        uint32_t* copy = Grown(ThreadScratch().copy, size_t(target.width) * size_t(target.height));
+        for (int32_t row = 0; row < target.height; ++row)
+            std::memcpy(copy + size_t(row) * size_t(target.width), Pixel(src, fromRect.x, fromRect.y + row),
+                        size_t(target.width) * sizeof(uint32_t));
+        for (int32_t row = 0; row < target.height; ++row)
+            Blend::BlitSpan(Pixel(*this, target.x, target.y + row), copy + size_t(row) * size_t(target.width),
+                            target.width, mul, drawMode, KeepsAlpha());
+        return;
     }
+    for (int32_t row = 0; row < target.height; ++row)
+        Blend::BlitSpan(Pixel(*this, target.x, target.y + row), Pixel(*from, fromRect.x, fromRect.y + row),
+                        target.width, mul, drawMode, KeepsAlpha());
 }
 
 void Image::StretchBlt(const Image& src, const Rect& destRect, const Rect& srcRect, const Color& color,
                        int drawMode, bool fast, const Rect& clip) {
-    uint32_t* dst = GetBits();
-    if (!dst || !src.GetBits() || destRect.IsEmpty() || srcRect.IsEmpty()) return;
+    if (!GetBits() || !src.GetBits() || destRect.IsEmpty() || !src.HoldsRect(srcRect)) return;
+    if (srcRect.width > kMaxSampledSide || srcRect.height > kMaxSampledSide) return;
     Rect target = destRect.Intersection(clip).Intersection(Rect(0, 0, width, height));
     if (target.IsEmpty()) return;
-    uint32_t mul = Multiplier(color);
-    std::vector<uint32_t> row(static_cast<size_t>(target.width));
-    double sx = double(srcRect.width) / destRect.width, sy = double(srcRect.height) / destRect.height;
-    for (int y = target.y; y < target.y + target.height; ++y) {
-        double fy = (y - destRect.y + 0.5) * sy;
-        for (int x = target.x; x < target.x + target.width; ++x) {
-            double fx = (x - destRect.x + 0.5) * sx;
-            row[x - target.x] = fast ? SampleNearest(src, srcRect, static_cast<int>(fx), static_cast<int>(fy))
-                                     : SampleBilinear(src, srcRect, fx, fy);
+    const uint32_t mul = color.ToPacked();
+    const int64_t dw = destRect.width, dh = destRect.height, sw = srcRect.width, sh = srcRect.height;
+    Scratch& scratch = ThreadScratch();
+    uint32_t* row = Grown(scratch.row, size_t(target.width));
+    // Per column: the source column (nearest) or the left texel and its weight
+    // packed as index * 256 + weight (bilinear); the same for every row.
+    int32_t* cols = Grown(scratch.cols, size_t(target.width) * 2);
+    for (int32_t i = 0; i < target.width; ++i) {
+        int64_t dx = int64_t(target.x) + i - destRect.x;
+        if (fast) {
+            cols[i] = int32_t(NearestIndex(dx, dw, sw));
+            continue;
         }
-        Blend::BlitSpan(dst + y * width + target.x, row.data(), target.width, mul, drawMode, KeepsAlpha());
+        int64_t pos = BilinearPos(dx, dw, sw);
+        int64_t x0 = FloorDiv(pos, 256);
+        // Clamped to the source rectangle's edge: a stretched picture keeps
+        // solid borders instead of fading out at them.
+        cols[2 * i] = int32_t(std::clamp<int64_t>(x0, 0, sw - 1));
+        cols[2 * i + 1] = int32_t(std::clamp<int64_t>(x0 + 1, 0, sw - 1)) * 256 + int32_t(pos - x0 * 256);
+    }
+    for (int32_t r = 0; r < target.height; ++r) {
+        int64_t dy = int64_t(target.y) + r - destRect.y;
+        if (fast) {
+            const uint32_t* line = Pixel(src, srcRect.x, srcRect.y + int32_t(NearestIndex(dy, dh, sh)));
+            for (int32_t i = 0; i < target.width; ++i) row[i] = line[cols[i]];
+        } else {
+            int64_t pos = BilinearPos(dy, dh, sh);
+            int64_t y0 = FloorDiv(pos, 256);
+            uint32_t wy = uint32_t(pos - y0 * 256);
+            const uint32_t* l0 = Pixel(src, srcRect.x, srcRect.y + int32_t(std::clamp<int64_t>(y0, 0, sh - 1)));
+            const uint32_t* l1 = Pixel(src, srcRect.x, srcRect.y + int32_t(std::clamp<int64_t>(y0 + 1, 0, sh - 1)));
+            for (int32_t i = 0; i < target.width; ++i) {
+                int32_t xa = cols[2 * i], xb = cols[2 * i + 1] >> 8;
+                uint32_t wx = uint32_t(cols[2 * i + 1] & 255);
+                row[i] = Bilerp(l0[xa], l0[xb], l1[xa], l1[xb], wx, wy);
+            }
+        }
+        Blend::BlitSpan(Pixel(*this, target.x, target.y + r), row, target.width, mul, drawMode, KeepsAlpha());
     }
 }
 
 void Image::BltRotated(const Image& src, int32_t x, int32_t y, const Rect& srcRect, double angle,
                        const Color& color, int drawMode, bool smooth, const Rect& clip) {
-    uint32_t* dst = GetBits();
-    if (!dst || !src.GetBits() || srcRect.IsEmpty()) return;
+    if (!GetBits() || !src.GetBits() || !src.HoldsRect(srcRect) || !std::isfinite(angle)) return;
+    if (srcRect.width > kMaxSampledSide || srcRect.height > kMaxSampledSide) return;
+    const int32_t sw = srcRect.width, sh = srcRect.height;
+    const int32_t hx = sw / 2, hy = sh / 2;
     // Centre of rotation in destination pixels (integer half sizes).
-    double cx = x + srcRect.width / 2, cy = y + srcRect.height / 2;
-    double c = std::cos(angle), s = std::sin(angle);
-    double ext = std::ceil(std::sqrt(double(srcRect.width) * srcRect.width + double(srcRect.height) * srcRect.height));
-    Rect box(static_cast<int32_t>(cx - ext), static_cast<int32_t>(cy - ext), static_cast<int32_t>(2 * ext + 2),
-             static_cast<int32_t>(2 * ext + 2));
+    const double cx = double(x) + hx, cy = double(y) + hy;
+    const double c = std::cos(angle), s = std::sin(angle);
+    // The turned source rectangle's bounding box, one pixel wider on every
+    // side for the bilinear fringe. A source offset (u, v) lands at
+    // (u cos + v sin, v cos - u sin).
+    double minX = 0, maxX = 0, minY = 0, maxY = 0;
+    for (int corner = 0; corner < 4; ++corner) {
+        double u = (corner & 1) ? sw - hx : -hx, v = (corner & 2) ? sh - hy : -hy;
+        double X = u * c + v * s, Y = v * c - u * s;
+        minX = corner ? std::min(minX, X) : X;
+        maxX = corner ? std::max(maxX, X) : X;
+        minY = corner ? std::min(minY, Y) : Y;
+        maxY = corner ? std::max(maxY, Y) : Y;
+    }
+    auto toPixel = [](double v) { return int64_t(std::clamp(v, double(INT32_MIN) / 2, double(INT32_MAX) / 2)); };
+    int64_t left = toPixel(std::floor(cx + minX)) - 1, right = toPixel(std::ceil(cx + maxX)) + 1;
+    int64_t top = toPixel(std::floor(cy + minY)) - 1, bottom = toPixel(std::ceil(cy + maxY)) + 1;
+    Rect box(int32_t(left), int32_t(top), int32_t(right - left), int32_t(bottom - top));
     Rect target = box.Intersection(clip).Intersection(Rect(0, 0, width, height));
     if (target.IsEmpty()) return;
-    uint32_t mul = Multiplier(color);
-    std::vector<uint32_t> row(static_cast<size_t>(target.width));
-    double hx = srcRect.width / 2, hy = srcRect.height / 2;
-    for (int py = target.y; py < target.y + target.height; ++py) {
-        for (int px = target.x; px < target.x + target.width; ++px) {
-            // A source offset (u, v) lands at (u cos + v sin, v cos - u sin): invert that.
-            double X = px + 0.5 - cx, Y = py + 0.5 - cy;
-            double u = X * c - Y * s, v = X * s + Y * c;
-            double fx = u + hx, fy = v + hy;
-            row[px - target.x] = smooth ? SampleBilinear(src, srcRect, fx, fy)
-                                        : SampleNearest(src, srcRect, static_cast<int>(std::floor(fx)),
-                                                        static_cast<int>(std::floor(fy)));
+
+    const uint32_t mul = color.ToPacked();
+    uint32_t* row = Grown(ThreadScratch().row, size_t(target.width));
+    // Source positions walk in 16.16 fixed point along each row; the drift
+    // over a row is far below a pixel.
+    const double one = 65536.0;
+    const int64_t du = std::llround(c * one), dv = std::llround(s * one);
+    const double bias = smooth ? 0.5 : 0.0; // bilinear positions name the left/top texel
+    for (int32_t r = 0; r < target.height; ++r) {
+        // Invert the turn for the first pixel centre of the row.
+        double X = target.x + 0.5 - cx, Y = target.y + r + 0.5 - cy;
+        int64_t U = std::llround((X * c - Y * s + hx - bias) * one);
+        int64_t W = std::llround((X * s + Y * c + hy - bias) * one);
+        for (int32_t i = 0; i < target.width; ++i, U += du, W += dv) {
+            int64_t sx = U >> 16, sy = W >> 16; // floor
+            if (!smooth) {
+                row[i] = (sx >= 0 && sx < sw && sy >= 0 && sy < sh)
+                             ? *Pixel(src, srcRect.x + int32_t(sx), srcRect.y + int32_t(sy))
+                             : 0u;
+                continue;
+            }
+            if (sx < -1 || sx >= sw || sy < -1 || sy >= sh) {
+                row[i] = 0;
+                continue;
+            }
+            // Texels outside the source rectangle are transparent: the turned
+            // picture's edges fade out over one pixel.
+            auto at = [&](int64_t tx, int64_t ty) -> uint32_t {
+                if (tx < 0 || tx >= sw || ty < 0 || ty >= sh) return 0;
+                return *Pixel(src, srcRect.x + int32_t(tx), srcRect.y + int32_t(ty));
+            };
+            uint32_t wx = uint32_t(U >> 8) & 255, wy = uint32_t(W >> 8) & 255;
+            row[i] = Bilerp(at(sx, sy), at(sx + 1, sy), at(sx, sy + 1), at(sx + 1, sy + 1), wx, wy);
         }
-        Blend::BlitSpan(dst + py * width + target.x, row.data(), target.width, mul, drawMode, KeepsAlpha());
+        Blend::BlitSpan(Pixel(*this, target.x, target.y + r), row, target.width, mul, drawMode, KeepsAlpha());
     }
 }
 

@@ -24,6 +24,9 @@ public:
 
     int32_t GetWidth() const { return width; }
     int32_t GetHeight() const { return height; }
+    // Whether r is non-empty and lies wholly inside the image (a source
+    // rectangle ending exactly at an edge does).
+    bool HoldsRect(const Rect& r) const;
 
     // Pixels row by row from the top, or null for an image without pixels.
     virtual uint32_t* GetBits() { return nullptr; }
@@ -32,8 +35,10 @@ public:
     // or makes every touched pixel opaque (the screen).
     virtual bool KeepsAlpha() const { return true; }
 
-    // The drawing operations Graphics uses. Rectangles are already clipped to
-    // this image by the caller; `color` is the multiplier (white = own colours).
+    // The drawing operations Graphics uses. `color` is the multiplier (white =
+    // own colours); `clip` limits the destination pixels. A source rectangle
+    // that does not lie inside `src` draws nothing. Drawing reuses per-thread
+    // scratch rows, so it does not allocate once warm.
     virtual void FillRect(const Rect& rect, const Color& color, int drawMode);
     virtual void Blt(const Image& src, int32_t x, int32_t y, const Rect& srcRect, const Color& color,
                      int drawMode, const Rect& clip);

@@ -1,0 +1,65 @@
+// The span loops on AVX2, eight pixels at a time. This file alone is
+// compiled for AVX2 (the pragma below), and Blend calls into it only when the
+// processor has it. It includes nothing with inline functions another file
+// could share, so no AVX2 code leaks into the rest of the program.
+#include "framework/BlendKernels.h"
+
+#if defined(__x86_64__) || defined(__i386__)
+#pragma GCC target("avx2")
+#include <immintrin.h>
+
+namespace Quill::Blend {
+namespace {
+
+// The 256-bit operations work within each 128-bit half, like the SSE2 ones;
+// unpacking and packing pair up the same way, so the shared loops hold.
+struct V {
+    using T = __m256i;
+    static constexpr int N = 8;
+    static constexpr int kFullMask = -1;
+
+    static T Load(const uint32_t* p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)); }
+    static void Store(uint32_t* p, T v) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v); }
+    static T Set1(uint32_t x) { return _mm256_set1_epi32(static_cast<int>(x)); }
+    static T Zero() { return _mm256_setzero_si256(); }
+    static T And(T a, T b) { return _mm256_and_si256(a, b); }
+    static T Or(T a, T b) { return _mm256_or_si256(a, b); }
+    static T Select(T mask, T a, T b) { return _mm256_blendv_epi8(b, a, mask); }
+    static T Add16(T a, T b) { return _mm256_add_epi16(a, b); }
+    static T Sub16(T a, T b) { return _mm256_sub_epi16(a, b); }
+    static T Mullo16(T a, T b) { return _mm256_mullo_epi16(a, b); }
+    static T Max16(T a, T b) { return _mm256_max_epi16(a, b); }
+    template <int n> static T Srli16(T a) { return _mm256_srli_epi16(a, n); }
+    template <int n> static T Srli32(T a) { return _mm256_srli_epi32(a, n); }
+    template <int n> static T Slli32(T a) { return _mm256_slli_epi32(a, n); }
+    static T CmpEq32(T a, T b) { return _mm256_cmpeq_epi32(a, b); }
+    static T UnpackLo8(T a, T b) { return _mm256_unpacklo_epi8(a, b); }
+    static T UnpackHi8(T a, T b) { return _mm256_unpackhi_epi8(a, b); }
+    static T UnpackLo32(T a, T b) { return _mm256_unpacklo_epi32(a, b); }
+    static T UnpackHi32(T a, T b) { return _mm256_unpackhi_epi32(a, b); }
+    static T PackUs16(T a, T b) { return _mm256_packus_epi16(a, b); }
+    static T AddsU8(T a, T b) { return _mm256_adds_epu8(a, b); }
+    static int MoveMask8(T a) { return _mm256_movemask_epi8(a); }
+    static T BroadcastAlpha16(T a) { return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(a, 0xFF), 0xFF); }
+    static T DivTrunc32(T a, T b) {
+        return _mm256_cvttps_epi32(_mm256_div_ps(_mm256_cvtepi32_ps(a), _mm256_cvtepi32_ps(b)));
+    }
+};
+
+#include "framework/BlendKernels.inl"
+
+const SpanKernels kernels = {K::Blit, K::Fill};
+
+} // namespace
+
+const SpanKernels* Avx2Kernels() { return &kernels; }
+
+} // namespace Quill::Blend
+
+#else
+
+namespace Quill::Blend {
+const SpanKernels* Avx2Kernels() { return nullptr; }
+} // namespace Quill::Blend
+
+#endif

@@ -1,0 +1,63 @@
+// The span loops on SSE2, four pixels at a time. SSE2 is part of every
+// x86-64, so this set is always there on such machines.
+#include "framework/BlendKernels.h"
+
+#if defined(__x86_64__) || defined(__i386__)
+#pragma GCC target("sse2")
+#include <emmintrin.h>
+
+namespace Quill::Blend {
+namespace {
+
+struct V {
+    using T = __m128i;
+    static constexpr int N = 4;
+    static constexpr int kFullMask = 0xFFFF;
+
+    static T Load(const uint32_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+    static void Store(uint32_t* p, T v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
+    static T Set1(uint32_t x) { return _mm_set1_epi32(static_cast<int>(x)); }
+    static T Zero() { return _mm_setzero_si128(); }
+    static T And(T a, T b) { return _mm_and_si128(a, b); }
+    static T Or(T a, T b) { return _mm_or_si128(a, b); }
+    // mask ? a : b, bit by bit.
+    static T Select(T mask, T a, T b) { return _mm_or_si128(_mm_and_si128(mask, a), _mm_andnot_si128(mask, b)); }
+    static T Add16(T a, T b) { return _mm_add_epi16(a, b); }
+    static T Sub16(T a, T b) { return _mm_sub_epi16(a, b); }
+    static T Mullo16(T a, T b) { return _mm_mullo_epi16(a, b); }
+    static T Max16(T a, T b) { return _mm_max_epi16(a, b); }
+    template <int n> static T Srli16(T a) { return _mm_srli_epi16(a, n); }
+    template <int n> static T Srli32(T a) { return _mm_srli_epi32(a, n); }
+    template <int n> static T Slli32(T a) { return _mm_slli_epi32(a, n); }
+    static T CmpEq32(T a, T b) { return _mm_cmpeq_epi32(a, b); }
+    static T UnpackLo8(T a, T b) { return _mm_unpacklo_epi8(a, b); }
+    static T UnpackHi8(T a, T b) { return _mm_unpackhi_epi8(a, b); }
+    static T UnpackLo32(T a, T b) { return _mm_unpacklo_epi32(a, b); }
+    static T UnpackHi32(T a, T b) { return _mm_unpackhi_epi32(a, b); }
+    static T PackUs16(T a, T b) { return _mm_packus_epi16(a, b); }
+    static T AddsU8(T a, T b) { return _mm_adds_epu8(a, b); }
+    static int MoveMask8(T a) { return _mm_movemask_epi8(a); }
+    // Each unpacked pixel's alpha lane copied to its four lanes.
+    static T BroadcastAlpha16(T a) { return _mm_shufflehi_epi16(_mm_shufflelo_epi16(a, 0xFF), 0xFF); }
+    // trunc(a / b) per 32-bit lane for a below 2^24 and b in 1..255; the
+    // single-precision quotient is never off by enough to cross an integer.
+    static T DivTrunc32(T a, T b) { return _mm_cvttps_epi32(_mm_div_ps(_mm_cvtepi32_ps(a), _mm_cvtepi32_ps(b))); }
+};
+
+#include "framework/BlendKernels.inl"
+
+const SpanKernels kernels = {K::Blit, K::Fill};
+
+} // namespace
+
+const SpanKernels* Sse2Kernels() { return &kernels; }
+
+} // namespace Quill::Blend
+
+#else
+
+namespace Quill::Blend {
+const SpanKernels* Sse2Kernels() { return nullptr; }
+} // namespace Quill::Blend
+
+#endif
