@@ -1,0 +1,208 @@
+#pragma once
+// The one game-state object: clocks, the shape panel, the board's cells, the
+// held shape, the shape classes, the level's parameters, level number, score,
+// mode and round phase, the tutorial, the board lines and the critters. It
+// exists once per process (TheGame()), is never copied, and can be put back to
+// its start-up state with Reset() so that every test starts clean.
+//
+// The operations are spread over one source file per topic: Board.cpp (board
+// building, scrolling, drawing, hit tests), LevelFiles.cpp (classes.xml and
+// the level files), Panel.cpp (the panel and the hand), Scoring.cpp (points and
+// the bonus shapes), Critters.cpp (the bug and the butterflies) and
+// RoundFlow.cpp (the life of a level, tick by tick).
+#include "gameplay/GameRecords.h"
+
+#include <cstdint>
+
+namespace Phase {
+enum : int32_t { FadeIn = 0, Intro = 1, Title = 2, Playing = 3, Leaving = 6, Map = 7 };
+}
+
+namespace Mode {
+enum : int32_t { Classic = 0, Transformer = 1, Relax = 2 };
+}
+
+namespace Bonus {
+enum : int32_t { None = 0, AnyShape = 1, Band = 2, Area = 3 };
+}
+
+// Board geometry, in fractions of the client area.
+namespace Geometry {
+constexpr float kFirstLineX = 0.29f;
+constexpr float kLineSpacing = 0.11875f;
+constexpr float kCellSpacing = 0.15833333f;
+constexpr float kFirstCellY = -0.079166666f;
+constexpr float kStagger = 0.08f;
+constexpr float kCellWidth = 0.0890625f;
+constexpr float kCellHeight = 0.11875f;
+constexpr float kPanelEntryX = 1.059375f;
+constexpr float kPanelY = 0.915f;
+constexpr float kPanelStopX = 0.3f;
+constexpr float kPanelSpacing = 0.11875f;
+constexpr float kMiddleX = 0.59f;
+constexpr int kMaxPanelInPlay = 10;
+} // namespace Geometry
+
+// The plain data of the game, kept apart from the class so that Reset() can
+// put all of it back at once.
+struct GameFields {
+    // Clock (seconds of the platform clock).
+    float now = 0;
+    float previousTick = 0;
+    float dt = 0;
+    float levelStartTime = 0;
+    float playStartTime = 0;
+    float timeSinceLevelStart = 0;
+    float playTimeElapsed = 0;
+    float timeLeft = 0;
+    float levelTime = 100.0f;
+
+    ShapeCell panel[kPanelSlots];
+    ShapeCell cells[kMaxCells];
+    ShapeCell heldShape; // shown = holding
+
+    int32_t panelCount = 0;
+    int32_t cellCount = 0;
+    float boardAlpha = 1.0f;
+
+    ShapeClass classTable[kMaxClasses]; // from classes.xml
+    int32_t classCount = 0;
+    ShapeClass levelClasses[kMaxClasses]; // copies of the level's chosen classes
+
+    int32_t shapeClassCount = 0;
+    int32_t levelNumber = 1;
+    int32_t score = 0;
+    int32_t filledCount = 0;
+    float newShapeTime = 0.1f;
+
+    int32_t gameMode = Mode::Classic;
+    int32_t levelClassicRelax = 1;
+    int32_t levelTransformer = 1;
+    int32_t phase = Phase::FadeIn;
+    char backgroundImage[kNameSize] = {};
+    char nextBackgroundImage[kNameSize] = {};
+    char bonusLevel[kNameSize] = {};
+    char shapeClassList[kNameSize] = {};
+
+    float bonusAnyShapeP = 0.05f;
+    float bonusBandP = 0.25f;
+    float bonusAreaP = 0.25f;
+    float progress = 0;
+    float screenFade = 1.0f; // 1 fully shown, 0 black
+    int32_t comboCount = 0;
+    ShapeCell lastPlaced;
+    int32_t timeoutWarnings = 0;
+    float reveal[15] = {};
+    int32_t revealedCount = 0;
+    int32_t lastOpenedLevel = 1;
+    uint32_t shapesSpawned = 0;
+    int32_t resumed = 0;
+    float timeLeftAtResume = 0;
+    int32_t tutorialOn = 0;
+    int32_t tutorialStep = 0;
+    int32_t tutorialPanelIndex = 4;
+    int32_t tutorialCellIndex = 4;
+
+    float lineSpeed = 0.03f;
+    uint32_t lineShapeCount = 11;
+    int32_t lineCount = kLineCount;
+    float mouseX = 0, mouseY = 0;
+
+    Butterfly butterflies[kButterflyCount];
+    Bug bug;
+
+    // Beside the board: the lines and their scroll values.
+    BoardLine lines[kLineCount];
+    int32_t linesLeft = kLineCount;
+    int32_t boardReserved = 0;
+    float scrollOffset = 0;
+    int32_t previousPanelClass = 0;
+    // Where each line is heading while lines close up (x once the tweens end).
+    float lineTargetX[kLineCount] = {};
+
+    // Pause bookkeeping: pauses nest (the tutorial and the pause screen).
+    float pauseMoment = 0;
+    int32_t pauseDepth = 0;
+    int32_t butterfliesCreated = 0;
+};
+
+class Game : public GameFields {
+public:
+    Game() = default;
+    virtual ~Game() = default;
+    Game(const Game&) = delete;
+    Game& operator=(const Game&) = delete;
+
+    // Everything back to its start-up value (tests, and nothing else).
+    void Reset();
+
+    // --- board (Board.cpp) ---
+    // Replaces the cell table with 6 lines of lineShapeCount generated cells.
+    void BuildBoard();
+    // The six lines at their start places, linesLeft 6.
+    void ResetLines();
+    // Texture ids of every cell and panel shape from their class and shape.
+    void ResolveImages();
+    void ScrollLines();
+    // The lines, then the cells.
+    void DrawBoard();
+    static bool OnPanelShape(const ShapeCell& s, float mx, float my);
+    static bool OnCell(const ShapeCell& c, float mx, float my);
+    // The image path a panel or held shape shows: its bonus image or its main image.
+    const char* ShapeImagePath(const ShapeCell& s) const;
+
+    // --- level files (LevelFiles.cpp) ---
+    bool LoadShapeClasses(const char* fileName);
+    void LoadLevel();
+    // Whether the level's file loads as a level document.
+    static bool LevelFileExists(int32_t level);
+
+    // --- panel and placing (Panel.cpp) ---
+    void SpawnPanelShape();
+    bool PanelHasRoom() const;
+    void MovePanel(float dt);
+    bool TakeShape();
+    void PlaceHeldShape(bool justTaken);
+    void TransformHeldShape();
+    void RemoveCompleteLines();
+    void DiscardShape();
+    // A key-down while playing (Space throws a shape away).
+    void HandleKey(uint32_t key);
+
+    // --- scoring (Scoring.cpp) ---
+    void ApplyBonus(int32_t cellIndex, int32_t bonus);
+    void ScorePlacement(int32_t cellIndex);
+    void QueueRegularLevelRewards();
+    void QueueBonusLevelRewards();
+    static const char* BonusImagePath(int32_t bonus);
+
+    // --- critters (Critters.cpp) ---
+    void ResetBug();
+    void BugArrivalCheck();
+    void UpdateBug(float dt);
+    void DrawBug() const;
+    void UpdateButterflies(float dt);
+    void DrawButterflies();
+
+    // --- round flow (RoundFlow.cpp) ---
+    void NewGame();
+    void StartLevel();
+    void UpdateRound(float frameTime);
+    void NextLevel();
+    void LeaveToMap();
+    void FinishGame();
+    // Each frame in GameComplete: the reveals and their points, then effects layer 2.
+    void UpdateGameComplete();
+    void SetPaused(bool on);
+    bool IsBonusLevel() const;
+    // The tutorial's guided shapes: cell and panel shape 4 of class 0.
+    void SetupTutorialShapes();
+
+private:
+    void CompleteLevel();
+    bool BonusDrift();
+    void QueueTitle();
+};
+
+// The process-wide game.
+Game& TheGame();
