@@ -1,0 +1,457 @@
+#include "framework/GifReader.h"
+#include "framework/JpegReader.h"
+#include "framework/PngReader.h"
+#include "framework/TgaReader.h"
+
+#include "framework/ImageTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <random>
+
+using namespace Quill::ImageLib;
+using namespace imagetest;
+
+namespace {
+
+using Decoder = std::unique_ptr<Image> (*)(const uint8_t*, size_t);
+
+Decoder DecoderFor(const std::string& name) {
+    std::string ext = name.substr(name.rfind('.'));
+    if (ext == ".png") return DecodePng;
+    if (ext == ".jpg") return DecodeJpeg;
+    if (ext == ".gif") return DecodeGif;
+    return DecodeTga;
+}
+
+std::unique_ptr<Image> Decode(const std::vector<uint8_t>& bytes, Decoder decode) {
+    return decode(bytes.data(), bytes.size());
+}
+
+// What a damaged file may give: nothing, or an image whose pixel array
+// matches its size.
+void ExpectNoneOrValid(const Image* image, const std::string& what) {
+    if (!image) return;
+    EXPECT_GE(image->width, 1) << what;
+    EXPECT_GE(image->height, 1) << what;
+    EXPECT_EQ(image->bits.size(), size_t(image->width) * size_t(image->height)) << what;
+}
+
+const char* const kCorpus[] = {
+    "png_rgb.png",      "png_rgba.png",      "png_16bit.png",       "png_palette.png",
+    "png_palette4.png", "png_palette_trns.png", "png_grey.png",     "png_grey2.png",
+    "png_grey_alpha.png", "png_grey_trns.png", "png_rgb_trns.png",  "png_interlaced.png",
+    "png_interlaced_small.png", "jpg_colour.jpg", "jpg_grey.jpg",   "jpg_progressive.jpg",
+    "gif_89a.gif",      "gif_87a.gif",       "gif_interlaced.gif",  "gif_local.gif",
+    "gif_transparent.gif", "gif_frames.gif", "tga_32.tga",
+};
+
+// --- PNG chunk surgery, for damage that gets past libpng's checksums ---
+
+uint32_t Crc32(const uint8_t* data, size_t size) {
+    uint32_t crc = 0xFFFFFFFFu;
+    for (size_t i = 0; i < size; ++i) {
+        crc ^= data[i];
+        for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+uint32_t Be32(const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
+
+void PutBe32(uint8_t* p, uint32_t v) {
+    for (int i = 0; i < 4; ++i) p[i] = uint8_t(v >> (24 - 8 * i));
+}
+
+// Recomputes the checksum of every whole chunk.
+void FixPngCrcs(std::vector<uint8_t>& png) {
+    size_t pos = 8;
+    while (pos + 12 <= png.size()) {
+        uint32_t length = Be32(&png[pos]);
+        if (length > png.size() - pos - 12) break;
+        PutBe32(&png[pos + 8 + length], Crc32(&png[pos + 4], length + 4));
+        pos += 12 + length;
+    }
+}
+
+// --- GIF building ---
+
+struct Code {
+    int value;
+    int bits;
+};
+
+// LZW codes packed least significant bit first.
+std::vector<uint8_t> PackCodes(const std::vector<Code>& codes) {
+    std::vector<uint8_t> out;
+    uint32_t buffer = 0;
+    int count = 0;
+    for (const Code& c : codes) {
+        buffer |= uint32_t(c.value) << count;
+        count += c.bits;
+        while (count >= 8) {
+            out.push_back(uint8_t(buffer));
+            buffer >>= 8;
+            count -= 8;
+        }
+    }
+    if (count > 0) out.push_back(uint8_t(buffer));
+    return out;
+}
+
+// Indices as literal codes only: a clear code comes again before the table
+// could grow the code width, so every code has minCodeSize + 1 bits.
+std::vector<Code> LiteralCodes(const std::vector<uint8_t>& indices, int minCodeSize, bool withEnd = true) {
+    int clear = 1 << minCodeSize, bits = minCodeSize + 1;
+    std::vector<Code> codes = {{clear, bits}};
+    int run = 0;
+    for (uint8_t index : indices) {
+        if (run == clear - 2) {
+            codes.push_back({clear, bits});
+            run = 0;
+        }
+        codes.push_back({index, bits});
+        ++run;
+    }
+    if (withEnd) codes.push_back({clear + 1, bits});
+    return codes;
+}
+
+struct GifParts {
+    std::string signature = "GIF89a";
+    uint32_t width = 4, height = 2;
+    std::vector<uint32_t> globalTable; // RGB values, a power of two of them
+    std::vector<uint8_t> beforeImage;  // extensions between the header and the image
+    std::vector<uint32_t> localTable;
+    bool interlaced = false;
+    int minCodeSize = 3;
+    std::vector<uint8_t> lzw;
+    std::vector<uint8_t> after = {0x3B};
+};
+
+uint8_t TableBits(size_t count) {
+    uint8_t bits = 0;
+    while ((size_t(2) << bits) < count) ++bits;
+    return bits;
+}
+
+void PutTable(std::vector<uint8_t>& out, const std::vector<uint32_t>& table) {
+    for (uint32_t rgb : table) {
+        out.push_back(uint8_t(rgb >> 16));
+        out.push_back(uint8_t(rgb >> 8));
+        out.push_back(uint8_t(rgb));
+    }
+}
+
+std::vector<uint8_t> MakeGif(const GifParts& g) {
+    std::vector<uint8_t> out(g.signature.begin(), g.signature.end());
+    PutLe16(out, g.width);
+    PutLe16(out, g.height);
+    out.push_back(g.globalTable.empty() ? 0 : uint8_t(0x80 | TableBits(g.globalTable.size())));
+    out.push_back(0);
+    out.push_back(0);
+    PutTable(out, g.globalTable);
+    out.insert(out.end(), g.beforeImage.begin(), g.beforeImage.end());
+    out.push_back(',');
+    PutLe16(out, 0);
+    PutLe16(out, 0);
+    PutLe16(out, g.width);
+    PutLe16(out, g.height);
+    uint8_t flags = g.interlaced ? 0x40 : 0;
+    if (!g.localTable.empty()) flags |= uint8_t(0x80 | TableBits(g.localTable.size()));
+    out.push_back(flags);
+    PutTable(out, g.localTable);
+    out.push_back(uint8_t(g.minCodeSize));
+    for (size_t at = 0; at < g.lzw.size(); at += 255) {
+        size_t n = std::min<size_t>(255, g.lzw.size() - at);
+        out.push_back(uint8_t(n));
+        out.insert(out.end(), g.lzw.begin() + long(at), g.lzw.begin() + long(at + n));
+    }
+    out.push_back(0);
+    out.insert(out.end(), g.after.begin(), g.after.end());
+    return out;
+}
+
+std::vector<uint8_t> GraphicControl(uint8_t flags, uint8_t transparentIndex) {
+    return {0x21, 0xF9, 4, flags, 0, 0, transparentIndex, 0};
+}
+
+// Eight distinct opaque colours: index i is 0x10 * i + 1 in every channel.
+std::vector<uint32_t> EightColours() {
+    std::vector<uint32_t> table;
+    for (uint32_t i = 0; i < 8; ++i) table.push_back((0x10 * i + 1) * 0x010101u);
+    return table;
+}
+uint32_t Colour(uint32_t index) { return 0xFF000000u | (0x10 * index + 1) * 0x010101u; }
+
+} // namespace
+
+TEST(ImageReaders, MatchReferenceDecodesOfTheCorpus) {
+    for (const char* name : kCorpus) {
+        std::string file = name;
+        std::unique_ptr<Image> image = LoadImageFile(Fixture(file), false);
+        ASSERT_TRUE(image) << file;
+        std::vector<uint32_t> expected = ReferencePixels(file.substr(0, file.rfind('.')) + ".rgba");
+        ASSERT_EQ(image->bits.size(), expected.size()) << file;
+        EXPECT_EQ(size_t(image->width) * size_t(image->height), expected.size()) << file;
+        // Our 16-bit PNG path keeps each channel's high byte where the
+        // reference rounds, so those may differ by one.
+        int tolerance = file == "png_16bit.png" ? 1 : 0;
+        int mismatches = 0;
+        for (size_t i = 0; i < expected.size(); ++i)
+            for (int shift = 0; shift < 32; shift += 8) {
+                int got = int(image->bits[i] >> shift & 0xFF), want = int(expected[i] >> shift & 0xFF);
+                if (std::abs(got - want) > tolerance && mismatches++ < 3)
+                    ADD_FAILURE() << file << " pixel " << i << ": got " << std::hex << image->bits[i] << " want "
+                                  << expected[i];
+            }
+        EXPECT_EQ(mismatches, 0) << file;
+    }
+}
+
+TEST(ImageReaders, TruncatedFilesGiveNoneOrAValidImage) {
+    for (const char* name : kCorpus) {
+        std::string file = name;
+        std::vector<uint8_t> bytes = ReadBytes(Fixture(file));
+        Decoder decode = DecoderFor(file);
+        ASSERT_TRUE(Decode(bytes, decode)) << file;
+        size_t step = bytes.size() > 1500 ? bytes.size() / 500 : 1;
+        for (size_t cut = 0; cut < bytes.size(); cut += step) {
+            // A copy of exactly `cut` bytes, so the sanitizer sees any read past it.
+            std::vector<uint8_t> head(bytes.begin(), bytes.begin() + long(cut));
+            std::unique_ptr<Image> image = Decode(head, decode);
+            std::string what = file + " cut at " + std::to_string(cut);
+            ExpectNoneOrValid(image.get(), what);
+            // PNG pixels are checked to the end of the image data (the 12-byte
+            // end chunk is not needed); a TGA is never shorter than its pixels.
+            bool mustFail = (file.find(".png") != std::string::npos && cut < bytes.size() - 12) ||
+                            file.find(".tga") != std::string::npos;
+            if (mustFail) {
+                EXPECT_FALSE(image) << what;
+            }
+        }
+    }
+}
+
+TEST(ImageReaders, FlippedBytesGiveNoneOrAValidImage) {
+    std::mt19937 random(20240611);
+    for (const char* name : kCorpus) {
+        std::string file = name;
+        std::vector<uint8_t> bytes = ReadBytes(Fixture(file));
+        Decoder decode = DecoderFor(file);
+        bool isPng = file.find(".png") != std::string::npos;
+        for (int variant = 0; variant < 150; ++variant) {
+            std::vector<uint8_t> damaged = bytes;
+            int flips = 1 + int(random() % 3);
+            for (int i = 0; i < flips; ++i)
+                damaged[random() % damaged.size()] ^= uint8_t(1 + random() % 255);
+            // Half of the PNG variants get valid checksums, so the damage
+            // reaches the decompressor and the filters, not only the CRC check.
+            if (isPng && variant % 2 == 1) FixPngCrcs(damaged);
+            std::unique_ptr<Image> image = Decode(damaged, decode);
+            ExpectNoneOrValid(image.get(), file + " variant " + std::to_string(variant));
+        }
+    }
+}
+
+TEST(ImageReaders, RefuseSizesBeyondTheLimitsBeforeDecoding) {
+    // PNG: the header's width and height rewritten, checksums made valid.
+    std::vector<uint8_t> png = ReadBytes(Fixture("png_rgb.png"));
+    struct Size {
+        uint32_t w, h;
+    };
+    for (Size s : {Size{20000, 1}, Size{1, 20000}, Size{16384, 16384}, Size{0x7FFFFFFF, 1}}) {
+        std::vector<uint8_t> big = png;
+        PutBe32(&big[16], s.w);
+        PutBe32(&big[20], s.h);
+        FixPngCrcs(big);
+        EXPECT_FALSE(Decode(big, DecodePng)) << s.w << "x" << s.h;
+    }
+    // JPEG: the frame header's height and width.
+    std::vector<uint8_t> jpg = ReadBytes(Fixture("jpg_progressive.jpg"));
+    size_t sof = 2;
+    while (sof + 9 < jpg.size() && !(jpg[sof] == 0xFF && (jpg[sof + 1] == 0xC0 || jpg[sof + 1] == 0xC2))) ++sof;
+    ASSERT_LT(sof + 9, jpg.size());
+    for (Size s : {Size{60000, 60000}, Size{16385, 7}, Size{9000, 9000}}) {
+        std::vector<uint8_t> big = jpg;
+        big[sof + 5] = uint8_t(s.h >> 8);
+        big[sof + 6] = uint8_t(s.h);
+        big[sof + 7] = uint8_t(s.w >> 8);
+        big[sof + 8] = uint8_t(s.w);
+        EXPECT_FALSE(Decode(big, DecodeJpeg)) << s.w << "x" << s.h;
+    }
+    // GIF and TGA: the 16-bit sizes.
+    for (Size s : {Size{16385, 1}, Size{1, 65535}, Size{16384, 16384}}) {
+        GifParts g;
+        g.width = s.w;
+        g.height = s.h;
+        g.lzw = PackCodes(LiteralCodes({1, 2}, 3));
+        EXPECT_FALSE(Decode(MakeGif(g), DecodeGif)) << s.w << "x" << s.h;
+        EXPECT_FALSE(Decode(MakeTga(s.w, s.h, {}), DecodeTga)) << s.w << "x" << s.h;
+    }
+}
+
+TEST(TgaReader, TakesOnlyUncompressedTopDown32BitPixels) {
+    const std::vector<uint32_t> pixels = {0x80102030u, 0xFF405060u, 0x00708090u, 0x01A0B0C0u, 0xFFFFFFFFu, 0u};
+    std::vector<uint8_t> withId = MakeTga(3, 2, pixels);
+    withId[0] = 3;
+    withId.insert(withId.begin() + 18, {'a', 'b', 'c'});
+    std::vector<uint8_t> shortByOne = MakeTga(3, 2, pixels);
+    shortByOne.pop_back();
+    std::vector<uint8_t> extraBytes = MakeTga(3, 2, pixels);
+    extraBytes.push_back(7);
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        bool loads;
+    } cases[] = {
+        {"plain", MakeTga(3, 2, pixels), true},
+        {"bytes after the pixels", extraBytes, true},
+        {"id field stepped over", withId, true},
+        {"bottom-up origin", MakeTga(3, 2, pixels, 2, 32, 0x08), false},
+        {"no alpha bits", MakeTga(3, 2, pixels, 2, 32, 0x20), false},
+        {"24 bits", MakeTga(3, 2, pixels, 2, 24, 0x28), false},
+        {"run-length encoded", MakeTga(3, 2, pixels, 10, 32, 0x28), false},
+        {"one byte short", shortByOne, false},
+        {"header only", MakeTga(3, 2, {}), false},
+        {"zero width", MakeTga(0, 2, {}), false},
+        {"shorter than a header", {0, 0, 2, 0, 0}, false},
+    };
+    for (const Case& c : cases) {
+        std::unique_ptr<Image> image = Decode(c.bytes, DecodeTga);
+        ASSERT_EQ(image != nullptr, c.loads) << c.name;
+        if (!image) continue;
+        EXPECT_EQ(image->width, 3) << c.name;
+        EXPECT_EQ(image->height, 2) << c.name;
+        EXPECT_EQ(image->bits, pixels) << c.name;
+    }
+}
+
+TEST(GifReader, TransparentIndexOfTheGraphicControlBlockBecomesTransparentBlack) {
+    GifParts g;
+    g.globalTable = EightColours();
+    g.beforeImage = GraphicControl(0x01, 5);
+    g.lzw = PackCodes(LiteralCodes({5, 1, 5, 2, 3, 5, 4, 7}, 3));
+    std::unique_ptr<Image> image = Decode(MakeGif(g), DecodeGif);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->bits, (std::vector<uint32_t>{0, Colour(1), 0, Colour(2), Colour(3), 0, Colour(4), Colour(7)}));
+
+    // Without bit 0 the fourth byte means nothing.
+    g.beforeImage = GraphicControl(0x00, 5);
+    image = Decode(MakeGif(g), DecodeGif);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->bits[0], Colour(5));
+}
+
+TEST(GifReader, FillsInterlacedRowsInFourPasses) {
+    // One column of ten rows; the data give each row its own index in the
+    // order the passes visit them: 0 8 | 4 | 2 6 | 1 3 5 7 9.
+    GifParts g;
+    g.width = 1;
+    g.height = 10;
+    g.globalTable = EightColours();
+    g.globalTable.resize(16, 0);
+    g.minCodeSize = 4;
+    g.interlaced = true;
+    g.lzw = PackCodes(LiteralCodes({0, 8, 4, 2, 6, 1, 3, 5, 7, 9}, 4));
+    std::unique_ptr<Image> image = Decode(MakeGif(g), DecodeGif);
+    ASSERT_TRUE(image);
+    for (uint32_t row = 0; row < 8; ++row) EXPECT_EQ(image->bits[row], Colour(row)) << "row " << row;
+    EXPECT_EQ(image->bits[8], 0xFF000000u);
+    EXPECT_EQ(image->bits[9], 0xFF000000u);
+}
+
+TEST(GifReader, HandlesOddAndDamagedStreams) {
+    const int clear = 8, end = 9; // minimum code size 3: codes of 4 bits to start with
+    auto packed = [](std::vector<Code> codes) { return PackCodes(codes); };
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> lzw;
+        std::vector<uint32_t> pixels;
+    } cases[] = {
+        {"literals", PackCodes(LiteralCodes({1, 2, 3, 4, 5, 6, 7, 0}, 3)),
+         {Colour(1), Colour(2), Colour(3), Colour(4), Colour(5), Colour(6), Colour(7), Colour(0)}},
+        // 1, then code 10 = the entry being defined ("1 1"), then code 11 = "1 1 1".
+        {"code defined by its own use", packed({{clear, 4}, {1, 4}, {10, 4}, {11, 4}, {end, 4}}),
+         {Colour(1), Colour(1), Colour(1), Colour(1), Colour(1), Colour(1), 0, 0}},
+        {"no clear code first", packed({{2, 4}, {3, 4}, {end, 4}}), {Colour(2), Colour(3), 0, 0, 0, 0, 0, 0}},
+        {"code beyond the table ends the decode", packed({{clear, 4}, {1, 4}, {2, 4}, {14, 4}, {3, 4}}),
+         {Colour(1), Colour(2), 0, 0, 0, 0, 0, 0}},
+        {"table code right after a clear ends the decode", packed({{clear, 4}, {1, 4}, {clear, 4}, {10, 4}, {2, 4}}),
+         {Colour(1), 0, 0, 0, 0, 0, 0, 0}},
+        {"data run out", PackCodes(LiteralCodes({1, 2, 3}, 3, false)), {Colour(1), Colour(2), Colour(3), 0, 0, 0, 0, 0}},
+        {"no data at all", {}, std::vector<uint32_t>(8, 0)},
+        {"more pixels than the image", PackCodes(LiteralCodes(std::vector<uint8_t>(40, 6), 3)),
+         std::vector<uint32_t>(8, Colour(6))},
+        {"only end codes", packed({{end, 4}, {1, 4}}), std::vector<uint32_t>(8, 0)},
+    };
+    for (const Case& c : cases) {
+        GifParts g;
+        g.globalTable = EightColours();
+        g.lzw = c.lzw;
+        std::unique_ptr<Image> image = Decode(MakeGif(g), DecodeGif);
+        ASSERT_TRUE(image) << c.name;
+        EXPECT_EQ(image->bits, c.pixels) << c.name;
+    }
+}
+
+TEST(GifReader, ReadsTheFirstImageAfterAnyExtensions) {
+    std::vector<uint8_t> comment = {0x21, 0xFE, 3, 'h', 'i', '!', 0};
+    std::vector<uint8_t> loop = {0x21, 0xFF, 11, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0', 3, 1, 0, 0, 0};
+    std::vector<uint8_t> unknown = {0x21, 0x42, 2, 9, 9, 1, 7, 0};
+    std::vector<uint8_t> all = comment;
+    all.insert(all.end(), loop.begin(), loop.end());
+    all.insert(all.end(), unknown.begin(), unknown.end());
+    std::vector<uint8_t> pixels = {1, 2, 3, 4, 5, 6, 7, 0};
+    struct Case {
+        const char* name;
+        GifParts parts;
+        bool loads;
+    } cases[] = {
+        {"89a with extensions", {}, true}, {"87a", {}, true}, {"sixth byte not checked", {}, true},
+        {"no GIF signature", {}, false},   {"trailer before the image", {}, false},
+        {"unknown block", {}, false},      {"zero width", {}, false},
+        {"zero height", {}, false},        {"code size 0", {}, false},
+        {"code size 9", {}, false},        {"local table replaces the global one", {}, true},
+        {"no colour table at all", {}, true},
+    };
+    for (Case& c : cases) {
+        GifParts& g = c.parts;
+        g.globalTable = EightColours();
+        g.lzw = PackCodes(LiteralCodes(pixels, 3));
+        std::string name = c.name;
+        if (name == "89a with extensions") g.beforeImage = all;
+        if (name == "87a") g.signature = "GIF87a";
+        if (name == "sixth byte not checked") g.signature = "GIF89x";
+        if (name == "no GIF signature") g.signature = "GIF90a";
+        if (name == "trailer before the image") g.beforeImage = {0x3B};
+        if (name == "unknown block") g.beforeImage = {0x42};
+        if (name == "zero width") g.width = 0;
+        if (name == "zero height") g.height = 0;
+        if (name == "code size 0") g.minCodeSize = 0;
+        if (name == "code size 9") g.minCodeSize = 9;
+        if (name == "local table replaces the global one") {
+            g.globalTable.assign(2, 0xABCDEF);
+            g.localTable = EightColours();
+        }
+        if (name == "no colour table at all") g.globalTable.clear();
+        std::unique_ptr<Image> image = Decode(MakeGif(g), DecodeGif);
+        ASSERT_EQ(image != nullptr, c.loads) << c.name;
+        if (!image) continue;
+        EXPECT_EQ(image->width, 4) << c.name;
+        EXPECT_EQ(image->height, 2) << c.name;
+        uint32_t first = name == "no colour table at all" ? 0xFF000000u : Colour(1);
+        EXPECT_EQ(image->bits[0], first) << c.name;
+    }
+    // Cut off anywhere in the header, extensions or descriptor: no image.
+    GifParts g;
+    g.globalTable = EightColours();
+    g.beforeImage = all;
+    std::vector<uint8_t> whole = MakeGif(g);
+    size_t descriptorEnd = 13 + 24 + all.size() + 10;
+    for (size_t cut = 0; cut <= descriptorEnd; ++cut) {
+        std::vector<uint8_t> head(whole.begin(), whole.begin() + long(cut));
+        EXPECT_FALSE(Decode(head, DecodeGif)) << "cut at " << cut;
+    }
+}
