@@ -22,3 +22,10 @@ const char* GetLanguageString(const char* key) {
     CopyString(result, sizeof result, value.c_str());
     return result;
 }
+
+void ChooseLanguage() {
+    if (!IniGetString("LANGUAGE", "Name", LanguageName)) {
+        CopyString(LanguageName, sizeof LanguageName, "ENGLISH");
+        IniSetString("LANGUAGE", "Name", LanguageName);
+    }
+}

@@ -8,3 +8,6 @@ extern char LanguageName[256];
 // The value of `key` in the current language, or "" when absent. The buffer
 // is overwritten by this thread's next call.
 const char* GetLanguageString(const char* key);
+// The language choice at start: "LANGUAGE"/"Name" of config.ini into
+// LanguageName; when absent or empty, "ENGLISH", which is also written back.
+void ChooseLanguage();

@@ -11,6 +11,8 @@ int RandomDraw();
 // The next value as a float in 0..1 (the raw value / 32767).
 float RandomUnit();
 // A value in [min, max], every value equally likely up to the binning of the
-// 32768 raw values. A range that holds -1 gives -1 without drawing. A call
-// with max < min breaks the contract: it gives min rather than spinning.
+// 32768 raw values, for the ranges the game uses (min 0 or more). A range
+// that holds -1 gives -1 without drawing; one wholly below -1 only ever
+// gives min (the draw is scaled by max + 1). A call with max < min breaks
+// the contract: it gives min rather than spinning.
 int RandomInt(int min, int max);

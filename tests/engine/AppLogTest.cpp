@@ -1,0 +1,109 @@
+#include "engine/AppLog.h"
+
+#include "framework/platform/Files.h"
+#include "support/TempWorkFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+const std::string kStars(74, '*');
+
+class AppLogTest : public ::testing::Test {
+protected:
+    void SetUp() override { AppLogResetForTests(); }
+    void TearDown() override { AppLogResetForTests(); }
+
+    // The log with every time stamp replaced by "TT:TT:TT".
+    std::string Log(const std::string& folder) {
+        std::vector<uint8_t> bytes;
+        if (!Quill::ReadWholeFile(folder + "/app.log", bytes)) return "<missing>";
+        std::string text(bytes.begin(), bytes.end());
+        return std::regex_replace(text, std::regex(R"(\d\d:\d\d:\d\d : )"), "TT:TT:TT : ");
+    }
+
+    TempWorkFolder work;
+};
+
+TEST_F(AppLogTest, EachFlagShapesTheMessage) {
+    struct Case {
+        int flags;
+        const char* expected;
+    } cases[] = {
+        {0, "plain\n"},
+        {LogTime, "TT:TT:TT : plain\n"},
+        {LogFrame, "*\nplain\n*\n"},
+        {LogTime | LogFrame, "*\nTT:TT:TT : plain\n*\n"},
+        {LogWarning, "===> Warning: plain\n"},
+        {LogTime | LogWarning, "TT:TT:TT : ===> Warning: plain\n"},
+        {LogNoNewline, "plain"},
+        {LogNoNewline | LogFrame, "*\nplain*\n"},
+    };
+    for (const Case& c : cases) {
+        AppLog("old line", 0);
+        AppLog("plain", c.flags | LogNewFile);
+        std::string expected = std::regex_replace(c.expected, std::regex(R"(\*)"), kStars);
+        EXPECT_EQ(Log(work.Path()), expected) << c.flags;
+    }
+    AppLog("*** SESSION STARTED ***", LogNewFile | LogTime | LogFrame);
+    AppLog("first ", LogNoNewline);
+    AppLog("and second", 0);
+    AppLogf(LogWarning, "%s: %d", "count", 12);
+    AppLogf(0, "%s", std::string(2000, 'x').c_str());
+    AppLog(nullptr, 0);
+    EXPECT_EQ(Log(work.Path()), kStars + "\nTT:TT:TT : *** SESSION STARTED ***\n" + kStars +
+                                    "\nfirst and second\n===> Warning: count: 12\n" + std::string(1023, 'x') +
+                                    "\n\n");
+}
+
+TEST_F(AppLogTest, TheFirstCallFixesTheFolder) {
+    AppLog("here", LogNewFile);
+    {
+        TempWorkFolder elsewhere;
+        AppLog("still there", 0);
+        EXPECT_EQ(Log(elsewhere.Path()), "<missing>");
+    }
+    EXPECT_EQ(Log(work.Path()), "here\nstill there\n");
+}
+
+TEST_F(AppLogTest, AnUnwritableLogLosesTheMessageQuietly) {
+    {
+        TempWorkFolder doomed;
+        AppLog("fixes the folder", 0);
+    } // the folder is gone now
+    AppLog("lost", LogTime | LogFrame);
+    AppLog("lost too", LogNewFile);
+    SUCCEED();
+}
+
+TEST_F(AppLogTest, CallsFromTwoThreadsNeverInterleave) {
+    const int count = 200;
+    auto worker = [&](char name) {
+        for (int i = 0; i < count; ++i) AppLogf(LogTime | LogFrame, "%c%d", name, i);
+    };
+    std::thread a(worker, 'A'), b(worker, 'B');
+    a.join();
+    b.join();
+    // Every call is three whole lines in a row: stars, message, stars.
+    std::string log = Log(work.Path());
+    std::regex entry(R"(\*{74}\nTT:TT:TT : ([AB])(\d+)\n\*{74}\n)");
+    int next[2] = {0, 0};
+    std::smatch m;
+    auto at = log.cbegin();
+    while (at != log.cend() && std::regex_search(at, log.cend(), m, entry, std::regex_constants::match_continuous)) {
+        int who = m[1] == "A" ? 0 : 1;
+        EXPECT_EQ(std::stoi(m[2]), next[who]) << "each thread's calls arrive in order";
+        ++next[who];
+        at = m[0].second;
+    }
+    EXPECT_EQ(at, log.cend()) << "a torn entry at offset " << (at - log.cbegin());
+    EXPECT_EQ(next[0], count);
+    EXPECT_EQ(next[1], count);
+}
+
+} // namespace

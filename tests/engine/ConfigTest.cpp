@@ -1,0 +1,194 @@
+#include "engine/Config.h"
+
+#include "engine/Language.h"
+#include "framework/platform/Files.h"
+#include "support/TempWorkFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cfloat>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string Slurp(const std::string& path) {
+    std::vector<uint8_t> bytes;
+    if (!Quill::ReadWholeFile(path, bytes)) return "<missing>";
+    return std::string(bytes.begin(), bytes.end());
+}
+
+void Spill(const std::string& path, const std::string& text) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fwrite(text.data(), 1, text.size(), f);
+    std::fclose(f);
+}
+
+TEST(ConfigTest, NumbersReadTheLeadingDecimalNumber) {
+    TempWorkFolder work;
+    Spill(work.File("config.ini"), "[OPTIONS]\n"
+                                   "DigitsThenLetters=12abc\n"
+                                   "Letters=abc\n"
+                                   "Fraction=3.9\n"
+                                   "NegativeFraction=-3.9\n"
+                                   "Blanks=  42  \n"
+                                   "Empty=\n"
+                                   "Huge=1e99\n"
+                                   "Tiny=-1e99\n"
+                                   "NotANumber=nan\n"
+                                   "Volume=0.8\n");
+    struct Case {
+        const char* key;
+        int intValue;
+        float floatValue;
+    } cases[] = {
+        {"DigitsThenLetters", 12, 12.0f}, {"Letters", 0, 0.0f},         {"Fraction", 3, 3.9f},
+        {"NegativeFraction", -3, -3.9f},  {"Blanks", 42, 42.0f},        {"Empty", 777, 7.5f},
+        {"Absent", 777, 7.5f},            {"Huge", INT_MAX, FLT_MAX},   {"Tiny", INT_MIN, -FLT_MAX},
+        {"NotANumber", 0, 0.0f},          {"Volume", 0, 0.8f},
+    };
+    for (const Case& c : cases) {
+        int i = 777;
+        float f = 7.5f;
+        IniGetInt("OPTIONS", c.key, i);
+        IniGetFloat("options", c.key, f);
+        EXPECT_EQ(i, c.intValue) << c.key;
+        EXPECT_FLOAT_EQ(f, c.floatValue) << c.key;
+    }
+}
+
+TEST(ConfigTest, StringsAreBoundedAndEmptyCountsAsAbsent) {
+    TempWorkFolder work;
+    Spill(work.File("config.ini"), "[VIDEO]\nBrightness=0.500000\nEmpty=\nLong=" + std::string(400, 'L') + "\n");
+    char out[257];
+    out[256] = '#';
+    std::strcpy(out, "stale");
+    EXPECT_TRUE(IniGetString("VIDEO", "Brightness", out));
+    EXPECT_STREQ(out, "0.500000");
+    std::strcpy(out, "stale");
+    EXPECT_FALSE(IniGetString("VIDEO", "Empty", out));
+    EXPECT_STREQ(out, "");
+    std::strcpy(out, "stale");
+    EXPECT_FALSE(IniGetString("VIDEO", "Absent", out));
+    EXPECT_STREQ(out, "");
+    EXPECT_TRUE(IniGetString("VIDEO", "Long", out));
+    EXPECT_EQ(std::strlen(out), 255u);
+    EXPECT_EQ(out[256], '#') << "nothing written past the 256 bytes";
+    EXPECT_FALSE(IniGetString(nullptr, "Long", out));
+    EXPECT_FALSE(IniGetString("VIDEO", nullptr, out));
+    EXPECT_FALSE(IniGetString("VIDEO", "Long", nullptr));
+}
+
+TEST(ConfigTest, SettersCreateTheFileInTheCurrentFolder) {
+    TempWorkFolder work;
+    EXPECT_EQ(WorkingFilePath("config.ini"), work.File("config.ini"));
+    IniSetInt("GAMEPLAY", "LastOpenedLevel", -12);
+    IniSetString("OPTIONS", "ScreenMode", "1");
+    IniSetInt("GAMEPLAY", "LastOpenedLevel", 7);
+    EXPECT_EQ(Slurp(work.File("config.ini")), "[GAMEPLAY]\nLastOpenedLevel=7\n[OPTIONS]\nScreenMode=1\n");
+    IniSetString(nullptr, "x", "1");
+    IniSetString("A", nullptr, "1");
+    IniSetString("A", "x", nullptr);
+    EXPECT_EQ(Slurp(work.File("config.ini")), "[GAMEPLAY]\nLastOpenedLevel=7\n[OPTIONS]\nScreenMode=1\n");
+
+    // Nothing is cached: another working folder means another file.
+    {
+        TempWorkFolder other;
+        int level = 1;
+        IniGetInt("GAMEPLAY", "LastOpenedLevel", level);
+        EXPECT_EQ(level, 1);
+    }
+    int level = 1;
+    IniGetInt("GAMEPLAY", "LastOpenedLevel", level);
+    EXPECT_EQ(level, 7);
+}
+
+TEST(ConfigTest, FirstRunWritesTheLanguageAndTheSecondOnlyReads) {
+    TempWorkFolder work;
+    std::string config = work.File("config.ini");
+    struct Case {
+        const char* before; // nullptr: no config.ini yet
+        const char* language;
+        const char* after;
+    } cases[] = {
+        {nullptr, "ENGLISH", "[LANGUAGE]\nName=ENGLISH\n"},
+        {"[LANGUAGE]\nName=\n", "ENGLISH", "[LANGUAGE]\nName=ENGLISH\n"},
+        {"[language]\nname = DEUTSCH\n", "DEUTSCH", "[language]\nname = DEUTSCH\n"},
+    };
+    for (const Case& c : cases) {
+        std::remove(config.c_str());
+        if (c.before) Spill(config, c.before);
+        std::strcpy(LanguageName, "stale");
+        ChooseLanguage();
+        EXPECT_STREQ(LanguageName, c.language);
+        EXPECT_EQ(Slurp(config), c.after);
+        // A second run reads the name back and leaves the file alone.
+        uint64_t stamp = Quill::LastWriteTime(config);
+        ChooseLanguage();
+        EXPECT_STREQ(LanguageName, c.language);
+        EXPECT_EQ(Quill::LastWriteTime(config), stamp);
+    }
+}
+
+TEST(ConfigTest, StructsLiveInTheNamedFile) {
+    TempWorkFolder work;
+    std::vector<uint8_t> scores(3600);
+    for (size_t i = 0; i < scores.size(); ++i) scores[i] = static_cast<uint8_t>(i * 7);
+    ASSERT_TRUE(IniSetStruct("HIGH SCORES", "Data", scores.data(), scores.size(), "scores.ini"));
+    EXPECT_TRUE(Quill::FileExists(work.File("scores.ini")));
+    EXPECT_FALSE(Quill::FileExists(work.File("config.ini")));
+
+    std::vector<uint8_t> back(3600, 0);
+    EXPECT_TRUE(IniGetStruct("high scores", "DATA", back.data(), back.size(), "scores.ini"));
+    EXPECT_EQ(back, scores);
+    // A saved game of another size is not this one.
+    std::vector<uint8_t> other(3601, 0xAB);
+    EXPECT_FALSE(IniGetStruct("HIGH SCORES", "Data", other.data(), other.size(), "scores.ini"));
+    EXPECT_EQ(other[0], 0xAB);
+    EXPECT_FALSE(IniGetStruct("HIGH SCORES", "Data", back.data(), back.size(), "saved.ini"));
+    EXPECT_FALSE(IniGetStruct("HIGH SCORES", "Data", back.data(), back.size(), nullptr));
+    EXPECT_FALSE(IniSetStruct("HIGH SCORES", "Data", back.data(), back.size(), nullptr));
+
+    // The classic encoding of 01 02 FF, written by hand.
+    Spill(work.File("saved.ini"), "[Classic]\r\nIsGameSaved=0100000001\r\nData=0102FF02\r\n");
+    int saved = 0;
+    EXPECT_TRUE(IniGetStruct("Classic", "IsGameSaved", &saved, sizeof saved, "saved.ini"));
+    EXPECT_EQ(saved, 1);
+    uint8_t three[3] = {};
+    EXPECT_TRUE(IniGetStruct("Classic", "Data", three, 3, "saved.ini"));
+    EXPECT_EQ(three[2], 0xFF);
+}
+
+TEST(ConfigTest, CopyStringRefusesNullAndBoundsItsCopy) {
+    char dest[8] = "keep";
+    EXPECT_FALSE(CopyString(dest, nullptr));
+    EXPECT_STREQ(dest, "keep");
+    EXPECT_TRUE(CopyString(dest, "abc"));
+    EXPECT_STREQ(dest, "abc");
+
+    struct Case {
+        const char* source;
+        size_t size;
+        bool ok;
+        const char* result;
+    } cases[] = {
+        {"short", 8, true, "short"},     {"exactly", 8, true, "exactly"}, {"too long by far", 8, true, "too lon"},
+        {nullptr, 8, false, "keep"},     {"x", 0, false, "keep"},         {"", 8, true, ""},
+    };
+    for (const Case& c : cases) {
+        char buffer[9] = "keep";
+        buffer[8] = '#';
+        EXPECT_EQ(CopyString(buffer, c.size, c.source), c.ok) << c.size;
+        EXPECT_STREQ(buffer, c.result);
+        EXPECT_EQ(buffer[8], '#');
+    }
+    EXPECT_FALSE(CopyString(nullptr, 8, "x"));
+}
+
+} // namespace

@@ -1,0 +1,102 @@
+#include "engine/Language.h"
+
+#include "engine/AppLog.h"
+#include "engine/Config.h"
+#include "framework/platform/Files.h"
+#include "support/TempWorkFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <regex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+class LanguageTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        AppLogResetForTests();
+        std::FILE* f = std::fopen(work.File("language.ini").c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fputs("[ENGLISH]\r\n"
+                   "Velmora=Velmora\r\n"
+                   "English\\=English\\\r\n"
+                   "FPS=FPS\r\n"
+                   "LevelText=Level\r\n"
+                   "[DEUTSCH]\r\n"
+                   "LevelText=Stufe\r\n",
+                   f);
+        std::fclose(f);
+        std::strcpy(LanguageName, "ENGLISH");
+    }
+    void TearDown() override { AppLogResetForTests(); }
+
+    std::string Log() {
+        std::vector<uint8_t> bytes;
+        Quill::ReadWholeFile(work.File("app.log"), bytes);
+        return std::string(bytes.begin(), bytes.end());
+    }
+
+    TempWorkFolder work;
+};
+
+TEST_F(LanguageTest, LooksUpTheCurrentLanguageSection) {
+    struct Case {
+        const char* language;
+        const char* key;
+        const char* text;
+    } cases[] = {
+        {"ENGLISH", "LevelText", "Level"}, {"english", "leveltext", "Level"}, {"DEUTSCH", "LevelText", "Stufe"},
+        {"DEUTSCH", "FPS", ""},            {"ENGLISH", "English\\", "English\\"}, {"FRANCAIS", "LevelText", ""},
+        {"ENGLISH", nullptr, ""},
+    };
+    for (const Case& c : cases) {
+        std::strcpy(LanguageName, c.language);
+        EXPECT_STREQ(GetLanguageString(c.key), c.text) << c.language << "/" << (c.key ? c.key : "null");
+    }
+    std::remove(work.File("language.ini").c_str());
+    std::strcpy(LanguageName, "ENGLISH");
+    EXPECT_STREQ(GetLanguageString("LevelText"), "");
+    EXPECT_EQ(Log(), "") << "a missing file or key is not logged";
+}
+
+TEST_F(LanguageTest, TheResultBufferIsSharedWithinAThread) {
+    const char* first = GetLanguageString("FPS");
+    const char* second = GetLanguageString("LevelText");
+    EXPECT_EQ(first, second);
+    EXPECT_STREQ(first, "Level");
+}
+
+TEST_F(LanguageTest, AnUnsetLanguageWarnsOnEveryLookup) {
+    LanguageName[0] = '\0';
+    EXPECT_STREQ(GetLanguageString("LevelText"), "");
+    EXPECT_STREQ(GetLanguageString("FPS"), "");
+    std::string log = Log();
+    EXPECT_TRUE(std::regex_match(log, std::regex(R"((\d\d:\d\d:\d\d : Warning: language not defined in 'config.ini'\n){2})")))
+        << log;
+}
+
+TEST_F(LanguageTest, ThreadsKeepTheirOwnResults) {
+    // Each thread looks its key up and checks its text after the other
+    // thread has surely looked up its own in between.
+    auto worker = [](const char* key, const char* expected, int& mismatches) {
+        for (int i = 0; i < 200; ++i) {
+            const char* text = GetLanguageString(key);
+            std::this_thread::yield();
+            if (std::strcmp(text, expected) != 0) ++mismatches;
+        }
+    };
+    int mismatchesA = 0, mismatchesB = 0;
+    std::thread a(worker, "LevelText", "Level", std::ref(mismatchesA));
+    std::thread b(worker, "Velmora", "Velmora", std::ref(mismatchesB));
+    a.join();
+    b.join();
+    EXPECT_EQ(mismatchesA, 0);
+    EXPECT_EQ(mismatchesB, 0);
+}
+
+} // namespace

@@ -1,0 +1,147 @@
+#include "engine/FrameRateMeter.h"
+#include "engine/MouseButtonEdges.h"
+#include "engine/RandomInt.h"
+
+#include "framework/platform/HeadlessPlatform.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <map>
+#include <memory>
+#include <vector>
+
+using Quill::MOUSE_LEFT;
+using Quill::MOUSE_MIDDLE;
+using Quill::MOUSE_RIGHT;
+
+namespace {
+
+TEST(RandomIntTest, TheGeneratorIsTheClassic15BitOne) {
+    SeedRandom(1);
+    const int expected[] = {41, 18467, 6334, 26500, 19169, 15724, 11478, 29358};
+    for (int value : expected) EXPECT_EQ(RandomDraw(), value);
+    SeedRandom(1);
+    EXPECT_FLOAT_EQ(RandomUnit(), 41.0f / 32767.0f);
+    SeedRandom(7);
+    for (int i = 0; i < 100000; ++i) {
+        int v = RandomDraw();
+        ASSERT_GE(v, 0);
+        ASSERT_LE(v, 32767);
+    }
+}
+
+TEST(RandomIntTest, RangesAreCoveredEvenlyAndNeverLeft) {
+    struct Case {
+        int min, max;
+        int draws;
+    } cases[] = {{0, 0, 1000}, {1, 9, 9000}, {0, 15, 16000}, {0, 1, 2000}, {3, 5, 3000}};
+    SeedRandom(20240601);
+    for (const Case& c : cases) {
+        std::map<int, int> seen;
+        for (int i = 0; i < c.draws; ++i) {
+            int v = RandomInt(c.min, c.max);
+            ASSERT_GE(v, c.min);
+            ASSERT_LE(v, c.max);
+            ++seen[v];
+        }
+        int width = c.max - c.min + 1;
+        double expected = static_cast<double>(c.draws) / width;
+        EXPECT_EQ(static_cast<int>(seen.size()), width) << c.min << ".." << c.max;
+        for (auto& [value, count] : seen)
+            EXPECT_NEAR(count, expected, expected * 0.15) << c.min << ".." << c.max << " value " << value;
+    }
+}
+
+TEST(RandomIntTest, EdgeRanges) {
+    // A range holding -1 answers -1 without drawing.
+    SeedRandom(99);
+    int first = RandomDraw();
+    SeedRandom(99);
+    EXPECT_EQ(RandomInt(-5, 5), -1);
+    EXPECT_EQ(RandomInt(-1, -1), -1);
+    EXPECT_EQ(RandomDraw(), first);
+    // Outside the contract: max below min gives min instead of spinning.
+    EXPECT_EQ(RandomInt(5, 4), 5);
+    EXPECT_EQ(RandomInt(0, -3), 0);
+    // Wide, offset and negative ranges stay inside and end.
+    for (int i = 0; i < 100; ++i) {
+        EXPECT_GE(RandomInt(0, INT_MAX), 0);
+        EXPECT_EQ(RandomInt(1000, 1000), 1000);
+        EXPECT_EQ(RandomInt(-10, -8), -10) << "below -1 the (max + 1) scale only ever lands on min";
+    }
+}
+
+class PlatformTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        auto owned = std::make_unique<Quill::HeadlessPlatform>(true);
+        platform = owned.get();
+        previous = Quill::SetPlatform(std::move(owned));
+        ResetFrameRateMeter();
+        ResetMouseButtonEdges();
+    }
+    void TearDown() override { Quill::SetPlatform(std::move(previous)); }
+
+    Quill::HeadlessPlatform* platform = nullptr;
+    std::unique_ptr<Quill::Platform> previous;
+};
+
+TEST_F(PlatformTest, FrameRateIsFramesOverTheLastInterval) {
+    platform->Advance(5000);
+    EXPECT_NEAR(FrameRateMeter(), 1.0f / 5.0f, 1e-4f) << "the first interval runs from clock zero";
+    // 60 frames evenly over 1.05 seconds.
+    float fps = 0;
+    for (int i = 1; i <= 60; ++i) {
+        platform->Advance(i % 2 ? 17 : 18);
+        fps = FrameRateMeter();
+    }
+    EXPECT_GE(fps, 57.0f);
+    EXPECT_LE(fps, 60.0f);
+    // Within an interval the figure holds.
+    platform->Advance(100);
+    EXPECT_EQ(FrameRateMeter(), fps);
+}
+
+TEST_F(PlatformTest, FrameRateSurvivesTheClockWrapping) {
+    platform->Advance(0xFFFFF000u);
+    FrameRateMeter();
+    platform->Advance(0x2000u); // past the wrap
+    float fps = FrameRateMeter();
+    EXPECT_GE(fps, 0.0f);
+    for (int i = 0; i < 30; ++i) {
+        platform->Advance(50);
+        fps = FrameRateMeter();
+    }
+    EXPECT_NEAR(fps, 20.0f, 1.0f);
+}
+
+TEST_F(PlatformTest, MouseEdgesComeOncePerChange) {
+    struct Step {
+        uint32_t buttons;
+        bool leftPressed, leftReleased, rightPressed;
+    } steps[] = {
+        {0, false, false, false},
+        {MOUSE_LEFT, true, false, false},
+        {MOUSE_LEFT, false, false, false}, // held: no new edge
+        {MOUSE_LEFT, false, false, false},
+        {0, false, true, false},
+        {0, false, false, false},
+        {MOUSE_RIGHT, false, false, true},
+        {MOUSE_RIGHT | MOUSE_LEFT, true, false, false},
+        {MOUSE_MIDDLE, false, true, false}, // the middle button is not ours
+        {MOUSE_LEFT | MOUSE_RIGHT, true, false, true},
+        {0, false, true, false},
+    };
+    int n = 0;
+    for (const Step& s : steps) {
+        platform->SetPointerState(400, 300, s.buttons);
+        MouseButtonEdges();
+        EXPECT_EQ(LeftButtonPressed(), s.leftPressed) << "step " << n;
+        EXPECT_EQ(LeftButtonReleased(), s.leftReleased) << "step " << n;
+        EXPECT_EQ(RightButtonPressed(), s.rightPressed) << "step " << n;
+        ++n;
+    }
+}
+
+} // namespace

@@ -1,0 +1,288 @@
+#include "framework/IniFile.h"
+
+#include "framework/platform/Files.h"
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+using namespace Quill;
+
+namespace {
+
+// Each test works in a fresh folder of its own; tests run in parallel.
+class IniFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/velmora_ini_XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        folder = pattern;
+        path = folder + "/test.ini";
+    }
+    void TearDown() override { std::system(("rm -rf '" + folder + "'").c_str()); }
+
+    void Put(const std::string& text) {
+        std::FILE* f = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fwrite(text.data(), 1, text.size(), f);
+        std::fclose(f);
+    }
+    std::string Get() const {
+        std::vector<uint8_t> bytes;
+        if (!ReadWholeFile(path, bytes)) return "<missing>";
+        return std::string(bytes.begin(), bytes.end());
+    }
+
+    std::string folder;
+    std::string path;
+};
+
+TEST_F(IniFileTest, ReadsLikeTheClassicProfileFunctions) {
+    Put("Orphan=before any section\r\n"
+        "[Options]\r\n"
+        "  MusicVolume =  0.8  \r\n"
+        "; Comment=not a key\r\n"
+        "Quoted=\"  spaced out  \"\r\n"
+        "HalfQuote=\"open\r\n"
+        "Equation=a=b\r\n"
+        "Empty=\r\n"
+        "musicvolume=second copy\r\n"
+        "\r\n"
+        "[ Sound ]\n"
+        "Tab\t=\tvalue\t\n"
+        "[OPTIONS]\n"
+        "Late=in the second copy of the section\n"
+        "Last=no line end");
+    struct Case {
+        const char* section;
+        const char* key;
+        const char* expected;
+    } cases[] = {
+        {"Options", "MusicVolume", "0.8"},
+        {"OPTIONS", "musicVOLUME", "0.8"},       // names ignore case; first key wins
+        {"  Options ", " MusicVolume ", "0.8"},  // and surrounding blanks
+        {"Options", "; Comment", "<none>"},      // comment lines are not keys
+        {"Options", "Quoted", "  spaced out  "}, // one pair of quotes comes off
+        {"Options", "HalfQuote", "\"open"},
+        {"Options", "Equation", "a=b"},
+        {"Options", "Empty", ""},
+        {"Sound", "Tab", "value"},
+        {"Options", "Late", "<none>"},           // only the first matching section counts
+        {"Options", "Orphan", "<none>"},
+        {"", "Orphan", "<none>"},
+        {"OPTIONS", "Last", "<none>"},
+        {"Missing", "MusicVolume", "<none>"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(IniReadString(path, c.section, c.key, "<none>"), c.expected) << c.section << "/" << c.key;
+    EXPECT_EQ(IniReadString(folder + "/absent.ini", "Options", "MusicVolume", "preset"), "preset");
+}
+
+TEST_F(IniFileTest, ValuesAreCutAt255Characters) {
+    std::string longValue(300, 'x');
+    longValue[254] = 'E';
+    longValue[255] = 'F';
+    ASSERT_TRUE(IniWriteString(path, "S", "Long", longValue));
+    std::string read = IniReadString(path, "S", "Long");
+    EXPECT_EQ(read.size(), 255u);
+    EXPECT_EQ(read.back(), 'E');
+    // The file keeps the whole value: only the reading side cuts.
+    EXPECT_NE(Get().find(longValue), std::string::npos);
+    EXPECT_EQ(IniReadString(path, "S", "Absent", std::string(400, 'f')).size(), 255u);
+}
+
+TEST_F(IniFileTest, WritesCreateAndPreserve) {
+    struct Case {
+        const char* name;
+        const char* before; // nullptr: no file
+        const char* section;
+        const char* key;
+        const char* value;
+        const char* after;
+    } cases[] = {
+        {"new file", nullptr, "LANGUAGE", "Name", "ENGLISH", "[LANGUAGE]\nName=ENGLISH\n"},
+        {"new section goes to the end", "; settings\n[A]\nx=1\n", "B", "y", "2",
+         "; settings\n[A]\nx=1\n[B]\ny=2\n"},
+        {"file without final line end", "[A]\nx=1", "B", "y", "2", "[A]\nx=1\n[B]\ny=2\n"},
+        {"new key after the section's last line", "[A]\nx=1\n; note\n\n[B]\ny=2\n", "a", "z", "3",
+         "[A]\nx=1\n; note\nz=3\n\n[B]\ny=2\n"},
+        {"replaced value keeps the file's spelling", "[A]\n  X = old value \n[B]\nx=keep\n", "a", "x", "new",
+         "[A]\nX=new\n[B]\nx=keep\n"},
+        {"CRLF file stays CRLF", "[A]\r\nx=1\r\n", "A", "x", "22", "[A]\r\nx=22\r\n"},
+        {"CRLF key added", "[A]\r\nx=1\r\n", "A", "y", "2", "[A]\r\nx=1\r\ny=2\r\n"},
+        {"CRLF section added", "[A]\r\nx=1\r\n", "B", "y", "2", "[A]\r\nx=1\r\n[B]\r\ny=2\r\n"},
+        {"unknown lines survive", "garbage line\n[A]\nno equals here\nx=1\n\xff\xfe odd bytes\n", "A", "x", "2",
+         "garbage line\n[A]\nno equals here\nx=2\n\xff\xfe odd bytes\n"},
+        {"a line end in a value cannot add a key", "[A]\n", "A", "x", "1\nInjected=yes", "[A]\nx=1\n"},
+        {"names are trimmed", nullptr, " A ", " x ", "1", "[A]\nx=1\n"},
+    };
+    for (const Case& c : cases) {
+        std::remove(path.c_str());
+        if (c.before) Put(c.before);
+        EXPECT_TRUE(IniWriteString(path, c.section, c.key, c.value)) << c.name;
+        EXPECT_EQ(Get(), c.after) << c.name;
+    }
+}
+
+TEST_F(IniFileTest, NamesThatCouldNotBeReadBackAreRefused) {
+    Put("[A]\nx=1\n");
+    struct Case {
+        const char* section;
+        const char* key;
+    } cases[] = {{"A", "k=v"}, {"A", ""}, {"A", "; c"}, {"A", "[x]"}, {"A]", "k"}, {"A\nB", "k"}, {"A", "k\r"}};
+    for (const Case& c : cases) EXPECT_FALSE(IniWriteString(path, c.section, c.key, "v")) << c.section << "/" << c.key;
+    EXPECT_EQ(Get(), "[A]\nx=1\n");
+}
+
+TEST_F(IniFileTest, UnwritableTargetsFailQuietly) {
+    EXPECT_FALSE(IniWriteString(folder + "/no/such/folder/x.ini", "A", "x", "1"));
+    ASSERT_EQ(mkdir((folder + "/dir.ini").c_str(), 0755), 0);
+    EXPECT_FALSE(IniWriteString(folder + "/dir.ini", "A", "x", "1"));
+    uint8_t b = 1;
+    EXPECT_FALSE(IniWriteStruct(folder + "/dir.ini", "A", "x", &b, 1));
+    EXPECT_EQ(IniReadString(folder + "/dir.ini", "A", "x", "none"), "none");
+    // No temporary file is left behind by a failed write.
+    EXPECT_EQ(FindFiles(folder + "/*").size(), 0u);
+}
+
+TEST_F(IniFileTest, StructsRoundTripAtEverySize) {
+    for (size_t size : {size_t(0), size_t(1), size_t(4), size_t(3600), size_t(10588)}) {
+        std::vector<uint8_t> block(size), back(size, 0xAA);
+        for (size_t i = 0; i < size; ++i) block[i] = static_cast<uint8_t>(i * 37 + 11);
+        ASSERT_TRUE(IniWriteStruct(path, "Blocks", "Data" + std::to_string(size), block.data(), size));
+        ASSERT_TRUE(IniReadStruct(path, "Blocks", "Data" + std::to_string(size), back.data(), size)) << size;
+        EXPECT_EQ(back, block) << size;
+    }
+    const uint8_t bytes[] = {0x01, 0x02, 0xFF};
+    ASSERT_TRUE(IniWriteStruct(path, "Small", "Key", bytes, 3));
+    EXPECT_EQ(IniReadString(path, "Small", "Key"), "0102FF02");
+}
+
+TEST_F(IniFileTest, StructsWrittenByHandAreCheckedStrictly) {
+    Put("[HIGH SCORES]\n"
+        "Good=0102FF02\n"
+        "Lower=0102ff02\n"
+        "BadSum=0102FF03\n"
+        "BadDigit=01G2FF02\n"
+        "Odd=0102FF020\n"
+        "Blank=\n"
+        "Quoted=\"0102FF02\"\n"
+        "Spaced= 0102FF02 \n");
+    struct Case {
+        const char* key;
+        size_t size;
+        bool ok;
+    } cases[] = {
+        {"Good", 3, true},      {"Lower", 3, true},     {"Good", 2, false},   {"Good", 4, false},
+        {"BadSum", 3, false},   {"BadDigit", 3, false}, {"Odd", 3, false},    {"Blank", 3, false},
+        {"Quoted", 3, false},   {"Spaced", 3, true},    {"Missing", 3, false},
+    };
+    for (const Case& c : cases) {
+        uint8_t block[4] = {0x55, 0x55, 0x55, 0x55};
+        EXPECT_EQ(IniReadStruct(path, "high scores", c.key, block, c.size), c.ok) << c.key << " " << c.size;
+        if (c.ok) {
+            EXPECT_EQ(block[0], 0x01);
+            EXPECT_EQ(block[2], 0xFF);
+        } else {
+            EXPECT_EQ(block[0], 0x55) << "a failed read leaves the block alone";
+        }
+    }
+}
+
+TEST_F(IniFileTest, HostileFilesNeverCrash) {
+    // A 16 MB file of lines with NUL bytes, a huge line and a section at the end.
+    std::string text = "[A]\nx=" + std::string(1 << 20, 'v') + "\n";
+    static const char kJunk[] = "k\0ey=va\0lue\n[\0]\n=\n[\n";
+    const std::string junk = std::string(kJunk, sizeof kJunk - 1) + std::string(200, '\xee') + "\n";
+    while (text.size() < (16u << 20)) text += junk;
+    text += "[Z]\nend=\"";
+    Put(text);
+    EXPECT_EQ(IniReadString(path, "A", "x").size(), 255u);
+    EXPECT_EQ(IniReadString(path, "Z", "end"), "\"");
+    EXPECT_EQ(IniReadString(path, "", "k", "none"), "none");
+    EXPECT_EQ(IniReadString(path, "A", std::string("k\0ey", 4)), "va") << "a NUL ends the value";
+    ASSERT_TRUE(IniWriteString(path, "Z", "added", "1"));
+    EXPECT_EQ(IniReadString(path, "Z", "added"), "1");
+    EXPECT_EQ(Get().size(), text.size() + 8);
+}
+
+TEST_F(IniFileTest, WritersInOneProcessDoNotLoseEachOthersKeys) {
+    const int threads = 4, keys = 25;
+    std::vector<std::thread> workers;
+    for (int t = 0; t < threads; ++t)
+        workers.emplace_back([&, t] {
+            for (int k = 0; k < keys; ++k)
+                IniWriteString(path, "T" + std::to_string(t), "K" + std::to_string(k), std::to_string(t * 100 + k));
+        });
+    for (auto& w : workers) w.join();
+    for (int t = 0; t < threads; ++t)
+        for (int k = 0; k < keys; ++k)
+            EXPECT_EQ(IniReadString(path, "T" + std::to_string(t), "K" + std::to_string(k)),
+                      std::to_string(t * 100 + k));
+}
+
+// A child writes in a tight loop and is killed at pseudo-random moments; the
+// file must always parse and hold everything written before the last write
+// the child reported as finished. Each round writes one of a few slots, with
+// values that keep rising from round to round.
+TEST_F(IniFileTest, KilledWriterNeverLeavesAHalfWrittenFile) {
+    const int rounds = 200, slots = 8;
+    ASSERT_TRUE(IniWriteString(path, "Keep", "Untouched", "still here"));
+    std::vector<uint32_t> reported(slots, 0);
+    uint32_t seed = 12345;
+    for (int round = 0; round < rounds; ++round) {
+        seed = seed * 1103515245u + 12345u;
+        uint32_t killAfter = 1 + (seed >> 16) % 5;
+        int fds[2];
+        ASSERT_EQ(pipe(fds), 0);
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            close(fds[0]);
+            std::string key = "Slot" + std::to_string(round % slots);
+            for (uint32_t i = round * 1000u + 1;; ++i) {
+                if (!IniWriteString(path, "Counts", key, std::to_string(i))) _exit(2);
+                if (!IniWriteStruct(path, "Blocks", key, &i, sizeof i)) _exit(3);
+                if (write(fds[1], &i, sizeof i) != sizeof i) _exit(4);
+            }
+        }
+        close(fds[1]);
+        uint32_t last = 0, got = 0;
+        bool heard = true;
+        for (uint32_t n = 0; n < killAfter && heard; ++n) {
+            heard = read(fds[0], &got, sizeof got) == ssize_t(sizeof got);
+            if (heard) last = got;
+        }
+        kill(child, SIGKILL);
+        int status = 0;
+        waitpid(child, &status, 0);
+        close(fds[0]);
+        ASSERT_TRUE(heard && WIFSIGNALED(status)) << "the writer failed on its own in round " << round;
+        reported[round % slots] = last;
+
+        ASSERT_EQ(IniReadString(path, "Keep", "Untouched"), "still here") << round;
+        for (int s = 0; s < slots; ++s) {
+            std::string key = "Slot" + std::to_string(s);
+            uint32_t block = 0;
+            bool written = reported[s] > 0;
+            ASSERT_EQ(IniReadStruct(path, "Blocks", key, &block, sizeof block), written) << round << " " << key;
+            ASSERT_GE(block, reported[s]) << round << " " << key;
+            ASSERT_GE(std::strtoul(IniReadString(path, "Counts", key, "0").c_str(), nullptr, 10), reported[s]);
+        }
+        // Leftover temporary files never carry the real name.
+        ASSERT_EQ(FindFiles(folder + "/*.ini"), std::vector<std::string>{"test.ini"});
+    }
+}
+
+} // namespace
