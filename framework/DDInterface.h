@@ -25,13 +25,19 @@ public:
     static const char* ResultText(int result);
 
     DDInterface() = default;
-    // Makes the back buffer of width x height for the current window.
+    // Binds to the platform's current main window and makes the back buffer
+    // of width x height (an opaque black display image). Called again after
+    // a mode change or a lost display, it keeps a back buffer of the same
+    // size, so pointers to it stay valid. Without a window: RESULT_EXCLUSIVE_FAIL
+    // for full screen, RESULT_DD_CREATE_FAIL for a window (see errorText).
     int Init(int width, int height, bool windowed);
     DDImage* GetScreenImage() { return screenImage.get(); }
-    // Copies the back buffer to the window; false when the display was lost.
+    // Copies the back buffer to the window; false when the display was lost
+    // (or was never initialised).
     bool Present();
     int GetRefreshRate() const { return refreshRate; }
     int GetPeriodMs() const { return refreshRate > 0 ? 1000 / refreshRate : 16; }
+    bool IsWindowed() const { return windowed; }
 
     bool is3D = false;
     bool is3DTested = false;
@@ -42,6 +48,8 @@ public:
 private:
     std::unique_ptr<DDImage> screenImage;
     int refreshRate = 60;
+    bool windowed = true;
+    bool ready = false;
 };
 
 } // namespace Quill

@@ -23,6 +23,8 @@
 
 namespace Quill {
 
+class InstanceLock;
+
 // One queued window message, handled by ProcessDeferredMessages.
 struct DeferredMessage {
     uint32_t window = 0;
@@ -102,7 +104,14 @@ public:
     // --- window side ---
     // The window procedure: queues or handles one platform event.
     void WindowProc(const PlatformEvent& event);
+    // Takes every pending platform event through WindowProc (stops once
+    // shutdown is set), raises the window timer when it is due and answers a
+    // second copy's request to come forward. One part of a main-loop pass.
+    void DispatchPlatformEvents();
     void ProcessDeferredMessages();
+    // The cursor widgets ask for (hand over buttons, arrow elsewhere).
+    void SetCursorKind(CursorKind kind);
+    CursorKind GetCursorKind() const { return cursorKind; }
     bool Is3DActive() const;
     void Set3D(bool use3D, bool reinitialise);
     // Ends the process through the one exit routine (restores the display first).
@@ -115,6 +124,9 @@ public:
     bool RegistryWriteString(const std::string& valueName, const std::string& value);
     bool RegistryWriteInteger(const std::string& valueName, int32_t value);
     bool RegistryReadInteger(const std::string& valueName, int32_t& value);
+    // "SOFTWARE\" + registryKey without one trailing separator; empty when
+    // registryKey is empty.
+    std::string RegistryKeyPath() const;
 
     // --- accessors ---
     WidgetManager* GetWidgetManager() const { return widgetManager.get(); }
@@ -189,11 +201,41 @@ public:
     bool lastRunEndedNormally = true;
     bool settingsRead = false;
     bool screenSaverActive = false;
+    // The display failed to present; PresentScreen tries to recover it.
+    bool displayLost = false;
+    // The 3D choice was switched during this run (asked about at the end).
+    bool threeDChanged = false;
+    // Print the run statistics to stderr at the end of Start.
+    bool reportStatistics = true;
+    uint32_t lastUserInputTime = 0;
 
 protected:
+    // Hands `loadingThread` the loading procedure (once).
+    void StartLoadingThread();
+    // hasFocus = active and not minimised; mutes and tells the widgets on a change.
+    void ReevaluateFocus();
+    // Once a second from RedrawIfDirty; the platform cannot tell whether a
+    // screen saver runs, so only the allowance is kept up to date.
+    void ScreenSaverWatch();
+    // Re-initialises a lost display; true when it may present again.
+    bool RecoverDisplay();
+    // Gives the widget manager the back buffer and redraws everything.
+    void AttachDisplay();
+    // Accumulates real time since lastTimeStamp (capped at 1000 ms).
+    void AccumulateTime(uint32_t now);
+    void FlushDeleteQueue() { deleteQueue.clear(); }
+
     std::deque<DeferredMessage> deferredMessages;
     std::thread loadingThread;
     uint32_t constructionTime = 0;
+    std::unique_ptr<InstanceLock> instanceLock;
+    CursorKind cursorKind = CursorKind::Arrow;
+    bool timerRunning = false;
+    uint32_t lastTimerTick = 0;
+    uint32_t lastNotifyCheck = 0;
+    uint32_t lastScreenSaverCheck = 0;
+    uint32_t lastRecoveryTry = 0;
+    bool firstAccumulation = true;
 };
 
 } // namespace Quill

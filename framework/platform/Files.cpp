@@ -41,8 +41,15 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out) {
 bool WriteFileAtomic(const std::string& path, const void* data, size_t size) {
     static std::atomic<unsigned> serial{0};
     std::string target = NativePath(path);
-    std::string temp = target + ".tmp" + std::to_string(getpid()) + "_" + std::to_string(serial++);
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    // The temporary name must be new: O_EXCL and O_NOFOLLOW keep a file or
+    // link planted under that name (in a shared folder) from being written through.
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 8 && fd < 0; ++attempt) {
+        temp = target + ".tmp" + std::to_string(getpid()) + "_" + std::to_string(serial++);
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        if (fd < 0 && errno != EEXIST) return false;
+    }
     if (fd < 0) return false;
     const char* p = static_cast<const char*>(data);
     size_t left = size;

@@ -16,7 +16,7 @@ HeadlessPlatform::HeadlessPlatform(bool manual) : manualClock(manual), realStart
 
 void HeadlessPlatform::Advance(uint32_t ms) { manualNow += ms; }
 
-uint32_t HeadlessPlatform::Ticks() { return manualClock ? manualNow : SteadyMs() - realStart; }
+uint32_t HeadlessPlatform::Ticks() { return manualClock ? manualNow.load() : SteadyMs() - realStart; }
 
 void HeadlessPlatform::Sleep(uint32_t ms) {
     if (manualClock)
@@ -59,6 +59,11 @@ void HeadlessPlatform::SetPointerState(int x, int y, uint32_t b) {
 }
 
 bool HeadlessPlatform::CreateMainWindow(int x, int y, int w, int h, bool fs) {
+    ++createCount;
+    if (windowFails || (fs && fullscreenFails)) {
+        hasWindow = false;
+        return false;
+    }
     hasWindow = true;
     fullscreen = fs;
     windowX = fs ? 0 : x;
@@ -89,6 +94,13 @@ void HeadlessPlatform::OuterSize(int cw, int ch, int& ow, int& oh) {
 void HeadlessPlatform::MoveWindow(int x, int y) {
     windowX = x;
     windowY = y;
+    InjectMessage(MSG_MOVE, 0, PackPoint(x, y));
+}
+
+bool HeadlessPlatform::GetWindowPosition(int& x, int& y) {
+    x = windowX;
+    y = windowY;
+    return hasWindow;
 }
 
 bool HeadlessPlatform::Present(const uint32_t* argb, int w, int h) {

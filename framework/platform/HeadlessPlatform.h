@@ -5,6 +5,7 @@
 // presented frame. `--headless` runs use it on the real clock.
 #include "framework/platform/Platform.h"
 
+#include <atomic>
 #include <deque>
 #include <mutex>
 
@@ -37,7 +38,14 @@ public:
     void SetRefreshRate(int hz) { refreshRate = hz; }
     void SetPresentFails(bool fails) { presentFails = fails; }
     void SetWorkArea(const Rect& r) { workArea = r; }
-    bool IsFullscreen() const { return fullscreen; }
+    // Makes the next window creations fail (full-screen ones only, or all).
+    void SetFullscreenFails(bool fails) { fullscreenFails = fails; }
+    void SetWindowFails(bool fails) { windowFails = fails; }
+    int CreateCount() const { return createCount; }
+    bool IsFullscreen() const override { return fullscreen; }
+    bool IsShown() const { return shown; }
+    bool ScreenSaverAllowed() const { return screenSaverAllowed; }
+    bool Captured() const { return captured; }
     int WindowX() const { return windowX; }
     int WindowY() const { return windowY; }
     CursorKind Cursor() const { return cursor; }
@@ -46,12 +54,12 @@ public:
     uint32_t Ticks() override;
     void Sleep(uint32_t ms) override;
     bool CreateMainWindow(int x, int y, int w, int h, bool fullscreen) override;
-    void DestroyMainWindow() override { hasWindow = false; }
+    void DestroyMainWindow() override { hasWindow = shown = false; }
     bool HasWindow() const override { return hasWindow; }
     void SetTitle(const std::string& t) override { title = t; }
     void SetIcon(const uint32_t*, int, int) override {}
-    void ShowWindow() override {}
-    void HideWindow() override {}
+    void ShowWindow() override { shown = hasWindow; }
+    void HideWindow() override { shown = false; }
     void MinimizeWindow() override;
     void RestoreWindow() override;
     void RaiseWindow() override {}
@@ -59,6 +67,7 @@ public:
     Rect WorkArea() override { return workArea; }
     void OuterSize(int cw, int ch, int& ow, int& oh) override;
     void MoveWindow(int x, int y) override;
+    bool GetWindowPosition(int& x, int& y) override;
     bool Present(const uint32_t* argb, int w, int h) override;
     int RefreshRate() override { return refreshRate; }
     bool PollEvent(PlatformEvent& event) override;
@@ -66,8 +75,9 @@ public:
     void SetPointer(int x, int y) override;
     bool PointerInClient() override;
     uint32_t MouseButtons() override { return buttons; }
-    void CaptureMouse(bool) override {}
+    void CaptureMouse(bool capture) override { captured = capture; }
     void SetCursor(CursorKind kind) override { cursor = kind; }
+    void AllowScreenSaver(bool allow) override { screenSaverAllowed = allow; }
     int MessageBox(const std::string& title, const std::string& text, uint32_t flags) override;
     bool ShellOpen(const std::string& path) override;
     bool OpenAudio(int, AudioCallback) override { return false; }
@@ -79,7 +89,8 @@ public:
 
 private:
     bool manualClock;
-    uint32_t manualNow = 0;
+    // The loading thread reads the clock while the main thread advances it.
+    std::atomic<uint32_t> manualNow{0};
     uint32_t realStart = 0;
     std::mutex eventLock;
     std::deque<PlatformEvent> events;
@@ -96,6 +107,12 @@ private:
     bool hasWindow = false;
     bool minimized = false;
     bool fullscreen = false;
+    bool fullscreenFails = false;
+    bool windowFails = false;
+    bool shown = false;
+    bool screenSaverAllowed = false;
+    bool captured = false;
+    int createCount = 0;
     int windowX = 0, windowY = 0, clientW = 0, clientH = 0;
     Rect workArea{0, 0, 1920, 1050};
     CursorKind cursor = CursorKind::Arrow;

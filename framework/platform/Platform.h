@@ -23,6 +23,7 @@ enum MessageCode : uint32_t {
     MSG_MOVE = 0x0003,          // window moved: lParam = x | y << 16 of the client origin
     MSG_SIZE = 0x0005,          // wParam: SIZE_RESTORED 0, SIZE_MINIMIZED 1, SIZE_MAXIMIZED 2
     MSG_ACTIVATE = 0x0006,      // wParam: 0 inactive, 1 active
+    MSG_PAINT = 0x000F,         // the window needs its picture again
     MSG_CLOSE = 0x0010,
     MSG_ENDSESSION = 0x0016,
     MSG_KEYDOWN = 0x0100,       // wParam = virtual key
@@ -112,6 +113,13 @@ public:
     virtual void OuterSize(int clientW, int clientH, int& outerW, int& outerH) = 0;
     // Moves the window (outer top-left).
     virtual void MoveWindow(int x, int y) = 0;
+    // The window's outer top-left; false when there is no window.
+    virtual bool GetWindowPosition(int& x, int& y) {
+        x = y = 0;
+        return false;
+    }
+    // Whether the main window covers the desktop.
+    virtual bool IsFullscreen() const { return false; }
     // Shows a w x h ARGB picture scaled into the window with its aspect kept.
     // Returns false when the display was lost.
     virtual bool Present(const uint32_t* argb, int w, int h) = 0;
@@ -132,6 +140,9 @@ public:
     virtual uint32_t MouseButtons() = 0;
     virtual void CaptureMouse(bool capture) = 0;
     virtual void SetCursor(CursorKind kind) = 0;
+    // Lets the desktop's screen saver and monitor power-off run (the game keeps
+    // them away until it has loaded).
+    virtual void AllowScreenSaver(bool /*allow*/) {}
 
     // --- dialogs and shell ---
     // A modal message box; returns a MessageBoxResult.
