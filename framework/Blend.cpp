@@ -54,7 +54,18 @@ void FillSpanPlain(uint32_t* dst, int count, uint32_t color, int mode, bool dest
 
 namespace {
 
-const SpanKernels plainKernels = {BlitSpanPlain, FillSpanPlain};
+void BlitRowsPlain(uint32_t* dst, ptrdiff_t dstPitch, const uint32_t* src, ptrdiff_t srcPitch, int count, int rows,
+                   uint32_t mul, int mode, bool destKeepsAlpha) {
+    for (int r = 0; r < rows; ++r, dst += dstPitch, src += srcPitch)
+        BlitSpanPlain(dst, src, count, mul, mode, destKeepsAlpha);
+}
+
+void FillRowsPlain(uint32_t* dst, ptrdiff_t dstPitch, int count, int rows, uint32_t color, int mode,
+                   bool destKeepsAlpha) {
+    for (int r = 0; r < rows; ++r, dst += dstPitch) FillSpanPlain(dst, count, color, mode, destKeepsAlpha);
+}
+
+const SpanKernels plainKernels = {BlitRowsPlain, FillRowsPlain};
 
 const SpanKernels* KernelsOf(Path path) {
     switch (path) {
@@ -88,14 +99,24 @@ Active& Current() {
 
 } // namespace
 
+void BlitRows(uint32_t* dst, ptrdiff_t dstPitch, const uint32_t* src, ptrdiff_t srcPitch, int count, int rows,
+              uint32_t mul, int mode, bool destKeepsAlpha) {
+    if (count <= 0 || rows <= 0) return;
+    Current().kernels.load(std::memory_order_relaxed)->blit(dst, dstPitch, src, srcPitch, count, rows, mul, mode,
+                                                            destKeepsAlpha);
+}
+
+void FillRows(uint32_t* dst, ptrdiff_t dstPitch, int count, int rows, uint32_t color, int mode, bool destKeepsAlpha) {
+    if (count <= 0 || rows <= 0) return;
+    Current().kernels.load(std::memory_order_relaxed)->fill(dst, dstPitch, count, rows, color, mode, destKeepsAlpha);
+}
+
 void BlitSpan(uint32_t* dst, const uint32_t* src, int count, uint32_t mul, int mode, bool destKeepsAlpha) {
-    if (count <= 0) return;
-    Current().kernels.load(std::memory_order_relaxed)->blit(dst, src, count, mul, mode, destKeepsAlpha);
+    BlitRows(dst, 0, src, 0, count, 1, mul, mode, destKeepsAlpha);
 }
 
 void FillSpan(uint32_t* dst, int count, uint32_t color, int mode, bool destKeepsAlpha) {
-    if (count <= 0) return;
-    Current().kernels.load(std::memory_order_relaxed)->fill(dst, count, color, mode, destKeepsAlpha);
+    FillRows(dst, 0, count, 1, color, mode, destKeepsAlpha);
 }
 
 bool PathSupported(Path path) { return KernelsOf(path) != nullptr; }

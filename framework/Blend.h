@@ -14,6 +14,7 @@
 // The spans run on the widest loops the processor offers (chosen once at
 // start-up); SetPath forces another set so tests can hold each one against
 // the per-pixel rule.
+#include <cstddef>
 #include <cstdint>
 
 namespace Quill::Blend {
@@ -26,6 +27,12 @@ uint32_t ComposePixel(uint32_t d, uint32_t s, int mode, bool destKeepsAlpha);
 void BlitSpan(uint32_t* dst, const uint32_t* src, int count, uint32_t mul, int mode, bool destKeepsAlpha);
 // dst[i] = compose(dst[i], color) for i < count.
 void FillSpan(uint32_t* dst, int count, uint32_t color, int mode, bool destKeepsAlpha);
+
+// The same for `rows` rows; pitches (pixels from one row to the next) may
+// differ between destination and source. One dispatch for a whole image.
+void BlitRows(uint32_t* dst, ptrdiff_t dstPitch, const uint32_t* src, ptrdiff_t srcPitch, int count, int rows,
+              uint32_t mul, int mode, bool destKeepsAlpha);
+void FillRows(uint32_t* dst, ptrdiff_t dstPitch, int count, int rows, uint32_t color, int mode, bool destKeepsAlpha);
 
 // The same spans, pixel by pixel through ComposePixel, whatever path is set.
 void BlitSpanPlain(uint32_t* dst, const uint32_t* src, int count, uint32_t mul, int mode, bool destKeepsAlpha);

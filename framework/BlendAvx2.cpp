@@ -16,10 +16,17 @@ namespace {
 struct V {
     using T = __m256i;
     static constexpr int N = 8;
-    static constexpr int kFullMask = -1;
 
     static T Load(const uint32_t* p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)); }
     static void Store(uint32_t* p, T v) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v); }
+    // The first n (1..7) pixels; masked lanes are neither read nor written.
+    static T FirstLanes(int n) { return _mm256_cmpgt_epi32(_mm256_set1_epi32(n), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7)); }
+    static T LoadPartial(const uint32_t* p, int n) {
+        return _mm256_maskload_epi32(reinterpret_cast<const int*>(p), FirstLanes(n));
+    }
+    static void StorePartial(uint32_t* p, T v, int n) {
+        _mm256_maskstore_epi32(reinterpret_cast<int*>(p), FirstLanes(n), v);
+    }
     static T Set1(uint32_t x) { return _mm256_set1_epi32(static_cast<int>(x)); }
     static T Zero() { return _mm256_setzero_si256(); }
     static T And(T a, T b) { return _mm256_and_si256(a, b); }
@@ -28,6 +35,7 @@ struct V {
     static T Add16(T a, T b) { return _mm256_add_epi16(a, b); }
     static T Sub16(T a, T b) { return _mm256_sub_epi16(a, b); }
     static T Mullo16(T a, T b) { return _mm256_mullo_epi16(a, b); }
+    static T MulhiU16(T a, T b) { return _mm256_mulhi_epu16(a, b); }
     static T Max16(T a, T b) { return _mm256_max_epi16(a, b); }
     template <int n> static T Srli16(T a) { return _mm256_srli_epi16(a, n); }
     template <int n> static T Srli32(T a) { return _mm256_srli_epi32(a, n); }
@@ -39,7 +47,9 @@ struct V {
     static T UnpackHi32(T a, T b) { return _mm256_unpackhi_epi32(a, b); }
     static T PackUs16(T a, T b) { return _mm256_packus_epi16(a, b); }
     static T AddsU8(T a, T b) { return _mm256_adds_epu8(a, b); }
-    static int MoveMask8(T a) { return _mm256_movemask_epi8(a); }
+    // Whether every pixel's alpha is 0, or every one 255.
+    static bool AllAlphaZero(T a) { return _mm256_testz_si256(a, Set1(0xFF000000u)); }
+    static bool AllAlphaFull(T a) { return _mm256_testc_si256(a, Set1(0xFF000000u)); }
     static T BroadcastAlpha16(T a) { return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(a, 0xFF), 0xFF); }
     static T DivTrunc32(T a, T b) {
         return _mm256_cvttps_epi32(_mm256_div_ps(_mm256_cvtepi32_ps(a), _mm256_cvtepi32_ps(b)));

@@ -1,14 +1,18 @@
 #pragma once
 // The span loops of one instruction set, as a table Blend dispatches through
-// once per span. Each table lives in a file compiled for its instruction set;
-// a table the build or the machine cannot offer is null.
+// once per rectangle of rows. Each table lives in a file compiled for its
+// instruction set; a table the build or the machine cannot offer is null.
+#include <cstddef>
 #include <cstdint>
 
 namespace Quill::Blend {
 
 struct SpanKernels {
-    void (*blit)(uint32_t* dst, const uint32_t* src, int count, uint32_t mul, int mode, bool destKeepsAlpha);
-    void (*fill)(uint32_t* dst, int count, uint32_t color, int mode, bool destKeepsAlpha);
+    // `rows` rows of `count` pixels; pitches are in pixels.
+    void (*blit)(uint32_t* dst, ptrdiff_t dstPitch, const uint32_t* src, ptrdiff_t srcPitch, int count, int rows,
+                 uint32_t mul, int mode, bool destKeepsAlpha);
+    void (*fill)(uint32_t* dst, ptrdiff_t dstPitch, int count, int rows, uint32_t color, int mode,
+                 bool destKeepsAlpha);
 };
 
 // Null when the build has no such loops (not an x86 compiler).

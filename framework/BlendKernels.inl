@@ -4,24 +4,34 @@
 // anonymous namespace, so nothing here escapes its translation unit.
 //
 // Pixels are unpacked to 16-bit lanes, where every product of two bytes
-// fits. Each step works on V::N pixels and gives exactly ComposePixel's
-// bytes: the selects at the end restore the copy (alpha 255) and leave
-// (alpha 0) cases that the blend formula alone would get wrong.
+// fits. Each step works on V::N pixels (fewer at the end of a row, through
+// partial loads and stores) and gives exactly ComposePixel's bytes: the
+// selects at the end restore the copy (alpha 255) and leave (alpha 0) cases
+// that the blend formula alone would get wrong.
 
 struct K {
     using T = typename V::T;
 
-    // t / 255 for t in 0..65025, per 16-bit lane.
-    static T Div255(T t) {
-        return V::template Srli16<8>(V::Add16(V::Add16(t, V::Set1(0x00010001u)), V::template Srli16<8>(t)));
-    }
+    // How the source is multiplied: not at all, alpha only (a white tint,
+    // as fades use), or every channel.
+    enum Tint { kNoTint, kAlphaTint, kFullTint };
+
+    // t / 255 for t in 0..65535, per 16-bit lane: (t * 0x8081) >> 23.
+    static T Div255(T t) { return V::template Srli16<7>(V::MulhiU16(t, V::Set1(0x80818081u))); }
 
     // Each channel times the multiplier's (m16: the multiplier unpacked), / 255.
-    static T Multiply(T s, T m16) {
+    static T MultiplyAll(T s, T m16) {
         T z = V::Zero();
         T lo = Div255(V::Mullo16(V::UnpackLo8(s, z), m16));
         T hi = Div255(V::Mullo16(V::UnpackHi8(s, z), m16));
         return V::PackUs16(lo, hi);
+    }
+
+    // Only the alpha times ma / 255 (ma32: the multiplier's alpha per lane);
+    // colour channels times 255 / 255 stay as they are.
+    static T MultiplyAlpha(T s, T ma32) {
+        T a = Div255(V::Mullo16(V::template Srli32<24>(s), ma32));
+        return V::Or(V::And(s, V::Set1(0x00FFFFFFu)), V::template Slli32<24>(a));
     }
 
     // (d * (256 - w) >> 8) + (s * w >> 8) per 16-bit lane.
@@ -71,76 +81,73 @@ struct K {
         return V::AddsU8(d, V::And(V::PackUs16(lo, hi), V::Set1(0x00FFFFFFu)));
     }
 
-    static bool AllAlpha(T s, uint32_t alpha) {
-        T amask = V::Set1(0xFF000000u);
-        return V::MoveMask8(V::CmpEq32(V::And(s, amask), V::Set1(alpha << 24))) == V::kFullMask;
-    }
-
-    // One vector of pixels. Runs of fully transparent sources are skipped and
-    // runs of opaque ones copied; both give the rule's bytes.
-    template <int Mode, bool KeepsAlpha, bool Tint>
-    static void Step(uint32_t* dp, T s, T m16) {
-        if (Tint) s = Multiply(s, m16);
-        if (AllAlpha(s, 0)) return;
-        if (Mode == 1) {
-            V::Store(dp, Add(s, V::Load(dp)));
+    // One vector of pixels (the first n of them when Partial). Runs of fully
+    // transparent sources are skipped and runs of opaque ones copied; both
+    // give the rule's bytes.
+    template <int Mode, bool KeepsAlpha, Tint TintKind, bool Partial>
+    static void Step(uint32_t* dp, T s, T m, int n) {
+        if (TintKind == kFullTint) s = MultiplyAll(s, m);
+        if (TintKind == kAlphaTint) s = MultiplyAlpha(s, m);
+        if (V::AllAlphaZero(s)) return;
+        if (Mode != 1 && V::AllAlphaFull(s)) {
+            Partial ? V::StorePartial(dp, s, n) : V::Store(dp, s);
             return;
         }
-        if (AllAlpha(s, 255)) {
-            V::Store(dp, s);
-            return;
-        }
-        T d = V::Load(dp);
-        V::Store(dp, KeepsAlpha ? OverKeepingAlpha(s, d) : OverOpaque(s, d));
+        T d = Partial ? V::LoadPartial(dp, n) : V::Load(dp);
+        T r = Mode == 1 ? Add(s, d) : KeepsAlpha ? OverKeepingAlpha(s, d) : OverOpaque(s, d);
+        Partial ? V::StorePartial(dp, r, n) : V::Store(dp, r);
     }
 
-    template <int Mode, bool KeepsAlpha, bool Tint>
-    static void BlitRun(uint32_t* dst, const uint32_t* src, int count, uint32_t mul) {
-        const T m16 = V::UnpackLo8(V::Set1(mul), V::Zero());
-        int i = 0;
-        for (; i + V::N <= count; i += V::N) Step<Mode, KeepsAlpha, Tint>(dst + i, V::Load(src + i), m16);
-        if (i == count) return;
-        // The last few pixels go through the same vector step in a padded copy.
-        uint32_t sbuf[V::N] = {}, dbuf[V::N] = {};
-        int rest = count - i;
-        for (int k = 0; k < rest; ++k) {
-            sbuf[k] = src[i + k];
-            dbuf[k] = dst[i + k];
+    template <int Mode, bool KeepsAlpha, Tint TintKind>
+    static void BlitRows(uint32_t* dst, ptrdiff_t dstPitch, const uint32_t* src, ptrdiff_t srcPitch, int count,
+                         int rows, uint32_t mul) {
+        const T m = TintKind == kFullTint ? V::UnpackLo8(V::Set1(mul), V::Zero()) : V::Set1(mul >> 24);
+        const int whole = count - count % V::N, rest = count - whole;
+        for (int r = 0; r < rows; ++r, dst += dstPitch, src += srcPitch) {
+            for (int i = 0; i < whole; i += V::N)
+                Step<Mode, KeepsAlpha, TintKind, false>(dst + i, V::Load(src + i), m, V::N);
+            if (rest) Step<Mode, KeepsAlpha, TintKind, true>(dst + whole, V::LoadPartial(src + whole, rest), m, rest);
         }
-        Step<Mode, KeepsAlpha, Tint>(dbuf, V::Load(sbuf), m16);
-        for (int k = 0; k < rest; ++k) dst[i + k] = dbuf[k];
     }
 
     template <int Mode, bool KeepsAlpha>
-    static void FillRun(uint32_t* dst, int count, uint32_t color) {
-        const T s = V::Set1(color), m16 = V::Zero();
-        int i = 0;
-        for (; i + V::N <= count; i += V::N) Step<Mode, KeepsAlpha, false>(dst + i, s, m16);
-        if (i == count) return;
-        uint32_t dbuf[V::N] = {};
-        int rest = count - i;
-        for (int k = 0; k < rest; ++k) dbuf[k] = dst[i + k];
-        Step<Mode, KeepsAlpha, false>(dbuf, s, m16);
-        for (int k = 0; k < rest; ++k) dst[i + k] = dbuf[k];
-    }
-
-    static void Blit(uint32_t* dst, const uint32_t* src, int count, uint32_t mul, int mode, bool keepsAlpha) {
-        bool tint = mul != 0xFFFFFFFFu;
-        if (mode == 1) {
-            tint ? BlitRun<1, false, true>(dst, src, count, mul) : BlitRun<1, false, false>(dst, src, count, mul);
-        } else if (keepsAlpha) {
-            tint ? BlitRun<0, true, true>(dst, src, count, mul) : BlitRun<0, true, false>(dst, src, count, mul);
-        } else {
-            tint ? BlitRun<0, false, true>(dst, src, count, mul) : BlitRun<0, false, false>(dst, src, count, mul);
+    static void FillRows(uint32_t* dst, ptrdiff_t dstPitch, int count, int rows, uint32_t color) {
+        const T s = V::Set1(color), m = V::Zero();
+        const int whole = count - count % V::N, rest = count - whole;
+        for (int r = 0; r < rows; ++r, dst += dstPitch) {
+            for (int i = 0; i < whole; i += V::N) Step<Mode, KeepsAlpha, kNoTint, false>(dst + i, s, m, V::N);
+            if (rest) Step<Mode, KeepsAlpha, kNoTint, true>(dst + whole, s, m, rest);
         }
     }
 
-    static void Fill(uint32_t* dst, int count, uint32_t color, int mode, bool keepsAlpha) {
+    template <Tint TintKind>
+    static void BlitTinted(uint32_t* dst, ptrdiff_t dstPitch, const uint32_t* src, ptrdiff_t srcPitch, int count,
+                           int rows, uint32_t mul, int mode, bool keepsAlpha) {
         if (mode == 1)
-            FillRun<1, false>(dst, count, color);
+            BlitRows<1, false, TintKind>(dst, dstPitch, src, srcPitch, count, rows, mul);
         else if (keepsAlpha)
-            FillRun<0, true>(dst, count, color);
+            BlitRows<0, true, TintKind>(dst, dstPitch, src, srcPitch, count, rows, mul);
         else
-            FillRun<0, false>(dst, count, color);
+            BlitRows<0, false, TintKind>(dst, dstPitch, src, srcPitch, count, rows, mul);
+    }
+
+    static void Blit(uint32_t* dst, ptrdiff_t dstPitch, const uint32_t* src, ptrdiff_t srcPitch, int count, int rows,
+                     uint32_t mul, int mode, bool keepsAlpha) {
+        if (mul == 0xFFFFFFFFu)
+            BlitTinted<kNoTint>(dst, dstPitch, src, srcPitch, count, rows, mul, mode, keepsAlpha);
+        else if ((mul & 0xFFFFFFu) == 0xFFFFFFu)
+            BlitTinted<kAlphaTint>(dst, dstPitch, src, srcPitch, count, rows, mul, mode, keepsAlpha);
+        else
+            BlitTinted<kFullTint>(dst, dstPitch, src, srcPitch, count, rows, mul, mode, keepsAlpha);
+    }
+
+    static void Fill(uint32_t* dst, ptrdiff_t dstPitch, int count, int rows, uint32_t color, int mode,
+                     bool keepsAlpha) {
+        if (mode == 1)
+            FillRows<1, false>(dst, dstPitch, count, rows, color);
+        else if (keepsAlpha)
+            FillRows<0, true>(dst, dstPitch, count, rows, color);
+        else
+            FillRows<0, false>(dst, dstPitch, count, rows, color);
     }
 };

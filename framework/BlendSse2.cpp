@@ -12,10 +12,24 @@ namespace {
 struct V {
     using T = __m128i;
     static constexpr int N = 4;
-    static constexpr int kFullMask = 0xFFFF;
 
     static T Load(const uint32_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
     static void Store(uint32_t* p, T v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
+    // The first n (1..3) pixels; memory past them is never touched.
+    static T LoadPartial(const uint32_t* p, int n) {
+        T v = _mm_cvtsi32_si128(static_cast<int>(p[0]));
+        if (n >= 2) v = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
+        if (n == 3) v = _mm_unpacklo_epi64(v, _mm_cvtsi32_si128(static_cast<int>(p[2])));
+        return v;
+    }
+    static void StorePartial(uint32_t* p, T v, int n) {
+        if (n == 1) {
+            p[0] = static_cast<uint32_t>(_mm_cvtsi128_si32(v));
+            return;
+        }
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(p), v);
+        if (n == 3) p[2] = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(v, 8)));
+    }
     static T Set1(uint32_t x) { return _mm_set1_epi32(static_cast<int>(x)); }
     static T Zero() { return _mm_setzero_si128(); }
     static T And(T a, T b) { return _mm_and_si128(a, b); }
@@ -25,6 +39,7 @@ struct V {
     static T Add16(T a, T b) { return _mm_add_epi16(a, b); }
     static T Sub16(T a, T b) { return _mm_sub_epi16(a, b); }
     static T Mullo16(T a, T b) { return _mm_mullo_epi16(a, b); }
+    static T MulhiU16(T a, T b) { return _mm_mulhi_epu16(a, b); }
     static T Max16(T a, T b) { return _mm_max_epi16(a, b); }
     template <int n> static T Srli16(T a) { return _mm_srli_epi16(a, n); }
     template <int n> static T Srli32(T a) { return _mm_srli_epi32(a, n); }
@@ -36,7 +51,14 @@ struct V {
     static T UnpackHi32(T a, T b) { return _mm_unpackhi_epi32(a, b); }
     static T PackUs16(T a, T b) { return _mm_packus_epi16(a, b); }
     static T AddsU8(T a, T b) { return _mm_adds_epu8(a, b); }
-    static int MoveMask8(T a) { return _mm_movemask_epi8(a); }
+    // Whether every pixel's alpha is 0, or every one 255.
+    static bool AllAlphaZero(T a) {
+        return _mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(a, Set1(0xFF000000u)), Zero())) == 0xFFFF;
+    }
+    static bool AllAlphaFull(T a) {
+        T amask = Set1(0xFF000000u);
+        return _mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(a, amask), amask)) == 0xFFFF;
+    }
     // Each unpacked pixel's alpha lane copied to its four lanes.
     static T BroadcastAlpha16(T a) { return _mm_shufflehi_epi16(_mm_shufflelo_epi16(a, 0xFF), 0xFF); }
     // trunc(a / b) per 32-bit lane for a below 2^24 and b in 1..255; the

@@ -111,9 +111,7 @@ void MemoryImage::BitsChanged() {
 void Image::FillRect(const Rect& rect, const Color& color, int drawMode) {
     Rect r = rect.Intersection(Rect(0, 0, width, height));
     if (!GetBits() || r.IsEmpty()) return;
-    uint32_t packed = color.ToPacked();
-    for (int32_t y = r.y; y < r.y + r.height; ++y)
-        Blend::FillSpan(Pixel(*this, r.x, y), r.width, packed, drawMode, KeepsAlpha());
+    Blend::FillRows(Pixel(*this, r.x, r.y), width, r.width, r.height, color.ToPacked(), drawMode, KeepsAlpha());
 }
 
 void Image::Blt(const Image& src, int32_t x, int32_t y, const Rect& srcRect, const Color& color, int drawMode,
@@ -122,7 +120,6 @@ void Image::Blt(const Image& src, int32_t x, int32_t y, const Rect& srcRect, con
     Rect target = Rect(x, y, srcRect.width, srcRect.height).Intersection(clip).Intersection(Rect(0, 0, width, height));
     if (target.IsEmpty()) return;
     uint32_t mul = color.ToPacked();
-    const Image* from = &src;
     Rect fromRect(srcRect.x + (target.x - x), srcRect.y + (target.y - y), target.width, target.height);
     if (&src == this) {
         // Drawing an image into itself: read from a copy, or rows written
@@ -131,14 +128,12 @@ void Image::Blt(const Image& src, int32_t x, int32_t y, const Rect& srcRect, con
         for (int32_t row = 0; row < target.height; ++row)
             std::memcpy(copy + size_t(row) * size_t(target.width), Pixel(src, fromRect.x, fromRect.y + row),
                         size_t(target.width) * sizeof(uint32_t));
-        for (int32_t row = 0; row < target.height; ++row)
-            Blend::BlitSpan(Pixel(*this, target.x, target.y + row), copy + size_t(row) * size_t(target.width),
-                            target.width, mul, drawMode, KeepsAlpha());
+        Blend::BlitRows(Pixel(*this, target.x, target.y), width, copy, target.width, target.width, target.height, mul,
+                        drawMode, KeepsAlpha());
         return;
     }
-    for (int32_t row = 0; row < target.height; ++row)
-        Blend::BlitSpan(Pixel(*this, target.x, target.y + row), Pixel(*from, fromRect.x, fromRect.y + row),
-                        target.width, mul, drawMode, KeepsAlpha());
+    Blend::BlitRows(Pixel(*this, target.x, target.y), width, Pixel(src, fromRect.x, fromRect.y), src.GetWidth(),
+                    target.width, target.height, mul, drawMode, KeepsAlpha());
 }
 
 void Image::StretchBlt(const Image& src, const Rect& destRect, const Rect& srcRect, const Color& color,

@@ -65,8 +65,13 @@ const char* Name(Blend::Path p) { return Blend::PathName(p); }
 
 } // namespace
 
-TEST(BlendDivision, ShiftFormEqualsDivisionBy255) {
-    for (uint32_t t = 0; t <= 255u * 255u; ++t) ASSERT_EQ((t + 1 + (t >> 8)) >> 8, t / 255) << t;
+// The vector loops divide by 255 with a multiply and shifts; both forms must
+// equal the truncating division for every product of two bytes.
+TEST(BlendDivision, ShiftFormsEqualDivisionBy255) {
+    for (uint32_t t = 0; t <= 255u * 255u; ++t) {
+        ASSERT_EQ((t + 1 + (t >> 8)) >> 8, t / 255) << t;
+        ASSERT_EQ((t * 0x8081u) >> 23, t / 255) << t;
+    }
 }
 
 TEST(BlendPaths, PlainAlwaysThereAndBestIsSupported) {
@@ -155,6 +160,37 @@ TEST(BlendPaths, AllAlphaAndMultiplierPairsMatchThePixelRule) {
                 ASSERT_EQ(dst, expect) << Name(path) << " fill mode " << c.mode << " keeps " << c.keeps << " alpha "
                                        << outer;
             }
+        }
+    }
+}
+
+// Whole rectangles in one call: row pitches differ, rows are independent and
+// the pixels between them stay untouched.
+TEST(BlendPaths, RowsMatchThePixelRule) {
+    std::mt19937 rng(99);
+    for (Blend::Path path : FastPaths()) {
+        PathScope scope(path);
+        for (int iter = 0; iter < 400; ++iter) {
+            int count = int(rng() % 40), rows = int(rng() % 6);
+            int dstPitch = count + int(rng() % 5), srcPitch = count + int(rng() % 5);
+            int mode = int(rng() % 2);
+            bool keeps = rng() & 1;
+            uint32_t mul = RandomTint(rng);
+            std::vector<uint32_t> src(size_t(srcPitch) * rows + 1), dst(size_t(dstPitch) * rows + 1);
+            for (auto& p : src) p = RandomPixel(rng, 1);
+            for (auto& p : dst) p = rng();
+            std::vector<uint32_t> expect = dst;
+            if (iter % 3 == 0) {
+                for (int r = 0; r < rows; ++r)
+                    Blend::FillSpanPlain(expect.data() + r * dstPitch, count, mul, mode, keeps);
+                Blend::FillRows(dst.data(), dstPitch, count, rows, mul, mode, keeps);
+            } else {
+                for (int r = 0; r < rows; ++r)
+                    Blend::BlitSpanPlain(expect.data() + r * dstPitch, src.data() + r * srcPitch, count, mul, mode,
+                                         keeps);
+                Blend::BlitRows(dst.data(), dstPitch, src.data(), srcPitch, count, rows, mul, mode, keeps);
+            }
+            ASSERT_EQ(dst, expect) << Name(path) << " iter " << iter;
         }
     }
 }
