@@ -1,0 +1,237 @@
+#include "TextureFixture.h"
+
+#include <cmath>
+
+using namespace texturetest;
+using Quill::Rect;
+
+namespace {
+
+uint32_t CellColour(int cell) { return 0xFF000000u | uint32_t(cell + 1); }
+
+// A sheet of 4 x 2 cells of 16 x 16 pixels, cell k in CellColour(k). At a
+// line height of 0.25 on the 128 x 64 screen a glyph is 16 x 16 pixels and
+// gw = 0.125.
+class SymbolFontTest : public TextureFixture {
+protected:
+    void SetUp() override {
+        TextureFixture::SetUp();
+        std::vector<uint32_t> pixels(64 * 32);
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 64; ++x) pixels[y * 64 + x] = CellColour((y / 16) * 4 + x / 16);
+        WriteTga("font01.tga", 64, 32, pixels);
+        WriteSolidTga("logo.tga", 8, 4, 0xFF00FF00);
+    }
+
+    void LoadFont(const std::string& keys) {
+        WriteText("language.ini", "[ENGLISH]\n" + keys);
+        Textures().LoadSymbolFont("font01.tga");
+    }
+
+    const std::string standard = "SymbolList=ABCDEFGH\nSYMBOLS_IN_ROW=4\nSYMBOLS_IN_COL=2\n"
+                                 "Line01_Width=16,8,16,16\nLine02_Width=16,16,16,16\n"
+                                 "TITLE=BA\nLOGO=logo.tga\nGONE=gone.png\n";
+};
+
+} // namespace
+
+TEST_F(SymbolFontTest, LaysOutGlyphsByWidthAndAlignment) {
+    LoadFont(standard);
+    struct Glyph {
+        int left;
+        int cell;
+    };
+    struct Case {
+        const char* what;
+        const char* key;
+        float x, size;
+        int flags;
+        Rect painted;
+        std::vector<Glyph> glyphs; // later glyphs cover earlier ones
+    };
+    const Case cases[] = {
+        {"two full cells centred: centres one cell apart", "AC", 0.5f, 0.25f, TEXT_CENTRE, Rect(48, 24, 32, 16),
+         {{48, 0}, {64, 2}}},
+        {"right aligned ends at x", "AC", 0.75f, 0.25f, TEXT_RIGHT, Rect(64, 24, 32, 16), {{64, 0}, {80, 2}}},
+        {"right wins over centre", "AC", 0.75f, 0.25f, TEXT_RIGHT | TEXT_CENTRE, Rect(64, 24, 32, 16),
+         {{64, 0}, {80, 2}}},
+        // Half a cell for the gap, then half the gap again by the centre rule.
+        {"unknown first character", "?A", 0.25f, 0.25f, 0, Rect(44, 24, 16, 16), {{44, 0}}},
+        // B is half a cell wide: A's centre follows at 0.25 + 0.75 cell.
+        {"narrow symbol", "BA", 0.25f, 0.25f, 0, Rect(28, 24, 28, 16), {{28, 1}, {40, 0}}},
+        {"key with a language value", "TITLE", 0.25f, 0.25f, 0, Rect(28, 24, 28, 16), {{28, 1}, {40, 0}}},
+        {"second row of the sheet", "E", 0.5f, 0.25f, TEXT_CENTRE, Rect(56, 24, 16, 16), {{56, 4}}},
+        {"a taller line scales the cell", "A", 0.5f, 0.5f, TEXT_CENTRE, Rect(48, 16, 32, 32), {{48, 0}}},
+        // Own size: the cell without its right 0.06 and top 0.08, 15 x 14 pixels.
+        {"own pixel size ignores size", "A", 0.25f, 0.9f, TEXT_PIXEL_SIZE, Rect(32, 24, 15, 14), {{32, 0}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Clear(Background);
+        Textures().DrawText(c.x, 0.5f, c.size, OWN_COLOURS, c.flags, c.key);
+        EXPECT_EQ(Painted(), c.painted);
+        for (size_t i = 0; i < c.glyphs.size(); ++i) {
+            const Glyph& g = c.glyphs[i];
+            int right = i + 1 < c.glyphs.size() ? c.glyphs[i + 1].left : c.painted.x + c.painted.width;
+            EXPECT_EQ(Pixel(g.left, 30), CellColour(g.cell)) << "glyph " << i;
+            EXPECT_EQ(Pixel(right - 1, 30), CellColour(g.cell)) << "glyph " << i;
+        }
+    }
+}
+
+TEST_F(SymbolFontTest, MissingTranslationShowsTheKeyAndUnknownCharactersAreGaps) {
+    LoadFont(standard);
+    // "A A" without a blank in the list: A, half a cell of nothing, A.
+    Textures().DrawText(0.0f, 0.5f, 0.25f, OWN_COLOURS, 0, "A A");
+    // First centre 8 px; the gap moves the pen 8 px; the next centre is
+    // 8 + 8 + (8 + 16) / 2 = 28 px.
+    EXPECT_EQ(Painted(), Rect(0, 24, 36, 16));
+    EXPECT_EQ(Pixel(15, 30), CellColour(0));
+    EXPECT_EQ(Pixel(16, 30), Background);
+    EXPECT_EQ(Pixel(19, 30), Background);
+    EXPECT_EQ(Pixel(20, 30), CellColour(0));
+    // Text whose characters are all unknown draws nothing.
+    Clear(Background);
+    Textures().DrawText(0.5f, 0.5f, 0.25f, OWN_COLOURS, TEXT_CENTRE, "xyz");
+    EXPECT_EQ(Painted(), Rect());
+}
+
+TEST_F(SymbolFontTest, TextTakesTheColour) {
+    WriteSolidTga("font01.tga", 64, 32, 0xFFFFFFFF);
+    LoadFont(standard);
+    Textures().DrawText(0.5f, 0.5f, 0.25f, 0x0000FF00, TEXT_CENTRE, "A");
+    EXPECT_EQ(Pixel(60, 30), 0xFF00FF00u);
+    EXPECT_FALSE(graphics.GetTintImages());
+}
+
+TEST_F(SymbolFontTest, PicturesKeepTheirAspectAndFollowTheAlignment) {
+    // Pictures need no font sheet.
+    WriteText("language.ini", "[ENGLISH]\n" + standard);
+    struct Case {
+        const char* what;
+        const char* key;
+        int flags;
+        Rect painted;
+    };
+    // logo.tga is 8 x 4: at a line height of 16 pixels it is 32 x 16.
+    const Case cases[] = {
+        {"starts at x", "LOGO", 0, Rect(32, 24, 32, 16)},
+        {"centred", "LOGO", TEXT_CENTRE, Rect(16, 24, 32, 16)},
+        {"ends at x", "LOGO", TEXT_RIGHT | TEXT_CENTRE, Rect(0, 24, 32, 16)},
+        {"own pixel size", "LOGO", TEXT_PIXEL_SIZE, Rect(32, 30, 8, 4)},
+        {"a file name as the key itself", "logo.tga", TEXT_CENTRE, Rect(16, 24, 32, 16)},
+        {"a missing picture draws nothing", "GONE", 0, Rect()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Clear(Background);
+        Textures().DrawText(0.25f, 0.5f, 0.25f, OWN_COLOURS, c.flags, c.key);
+        EXPECT_EQ(Painted(), c.painted);
+    }
+    EXPECT_EQ(CountOf(Log(), "Loading image: 'gone.png' ... FAILED"), 1u);
+    // Without the font, text itself is invisible.
+    Clear(Background);
+    Textures().DrawText(0.5f, 0.5f, 0.25f, OWN_COLOURS, 0, "AB");
+    EXPECT_EQ(Painted(), Rect());
+}
+
+TEST_F(SymbolFontTest, FindsTheFirstOccurrence) {
+    EXPECT_EQ(Textures().FindSymbol('A'), -1) << "no list yet";
+    LoadFont("SymbolList=ABCA\n");
+    EXPECT_EQ(Textures().FindSymbol('A'), 0);
+    EXPECT_EQ(Textures().FindSymbol('C'), 2);
+    EXPECT_EQ(Textures().FindSymbol('Z'), -1);
+    EXPECT_EQ(Textures().FindSymbol('\0'), -1);
+}
+
+TEST_F(SymbolFontTest, ReadsTheWidthRows) {
+    const std::string grid = "SYMBOLS_IN_ROW=4\nSYMBOLS_IN_COL=2\n";
+    struct Case {
+        const char* what;
+        std::string keys;
+        int columns, rows;
+        std::vector<float> widths; // the first cells of the table
+        size_t complaints;         // "Can't load symbol width" lines
+    };
+    const Case cases[] = {
+        {"sixteenths of a cell", grid + "Line01_Width=16,8,4,0\nLine02_Width=2\n", 4, 2, {1, 0.5f, 0.25f, 0, 0.125f, 0}, 0},
+        {"a short row keeps the rest", grid + "Line01_Width=16\nLine02_Width=16,16\n", 4, 2, {1, 0, 0, 0, 1, 1, 0}, 0},
+        {"numbers past the row are ignored", grid + "Line01_Width=16,16,16,16,4\n", 4, 2, {1, 1, 1, 1, 0}, 0},
+        {"a bad number ends its row only", grid + "Line01_Width=16,x,16,16\nLine02_Width=8\n", 4, 2, {1, 0, 0, 0, 0.5f},
+         1},
+        {"infinity is no width", grid + "Line01_Width=16,inf,16,16\n", 4, 2, {1, 0, 0, 0}, 1},
+        {"runs of commas separate like one", grid + "Line01_Width=16,,8\n", 4, 2, {1, 0.5f, 0}, 0},
+        {"rows from ten on have no leading zero",
+         "SYMBOLS_IN_ROW=1\nSYMBOLS_IN_COL=12\nLine09_Width=9\nLine10_Width=10\nLine010_Width=5\nLine12_Width=12\n",
+         1, 12, {0, 0, 0, 0, 0, 0, 0, 0, 9 / 16.0f, 10 / 16.0f, 0, 12 / 16.0f}, 0},
+        {"a grid too big for the table is refused", "SYMBOLS_IN_ROW=100\nSYMBOLS_IN_COL=100\nLine01_Width=16\n", 16,
+         8, {1, 0}, 0},
+        {"one grid key alone changes nothing", "SYMBOLS_IN_ROW=4\nLine01_Width=16\n", 16, 8, {1, 0}, 0},
+        {"an empty grid is refused", "SYMBOLS_IN_ROW=0\nSYMBOLS_IN_COL=5\n", 16, 8, {0}, 0},
+        {"a grid that is no number", "SYMBOLS_IN_ROW=four\nSYMBOLS_IN_COL=2\n", 16, 8, {0}, 0},
+        {"the largest grid fits", "SYMBOLS_IN_ROW=255\nSYMBOLS_IN_COL=1\n", 255, 1, {0}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Textures().Reset();
+        AppLogResetForTests();
+        std::remove("app.log");
+        LoadFont("SymbolList=ABCDEFGH\n" + c.keys);
+        EXPECT_EQ(Textures().GetSymbolColumns(), c.columns);
+        EXPECT_EQ(Textures().GetSymbolRows(), c.rows);
+        for (size_t k = 0; k < c.widths.size(); ++k) EXPECT_EQ(Textures().GetSymbolWidth(int(k)), c.widths[k]) << k;
+        EXPECT_EQ(CountOf(Log(), "Can't load symbol width from 'language.ini'"), c.complaints);
+    }
+}
+
+TEST_F(SymbolFontTest, OversizedGridIsLoggedAndWidthRowsStayInTheTable) {
+    std::string row = "Line01_Width=";
+    for (int i = 0; i < 400; ++i) row += "16,";
+    LoadFont("SYMBOLS_IN_ROW=16\nSYMBOLS_IN_COL=17\n" + row + "\n");
+    EXPECT_EQ(Textures().GetSymbolColumns(), 16);
+    EXPECT_EQ(Textures().GetSymbolRows(), 8);
+    EXPECT_EQ(CountOf(Log(), "Symbol grid 16 x 17"), 1u);
+    // Only the first row's sixteen values are used, and nothing lands past the table.
+    EXPECT_EQ(Textures().GetSymbolWidth(15), 1.0f);
+    EXPECT_EQ(Textures().GetSymbolWidth(16), 0.0f);
+    EXPECT_EQ(Textures().GetSymbolWidth(255), 0.0f);
+    EXPECT_EQ(Textures().GetSymbolWidth(-1), 0.0f);
+}
+
+TEST_F(SymbolFontTest, LongSymbolListIsCut) {
+    std::string list(300, 'a');
+    list[254] = 'Y';
+    list[260] = 'Z';
+    LoadFont("SymbolList=" + list + "\n");
+    EXPECT_EQ(Textures().FindSymbol('Y'), 254);
+    EXPECT_EQ(Textures().FindSymbol('Z'), -1);
+}
+
+TEST_F(SymbolFontTest, SecondLoadRefreshesAllButTheWidths) {
+    LoadFont(standard);
+    EXPECT_EQ(Textures().GetSymbolWidth(1), 0.5f);
+    WriteSolidTga("font02.tga", 32, 32, 0xFFFFFFFF);
+    WriteText("language.ini", "[ENGLISH]\nSymbolList=XY\nSYMBOLS_IN_ROW=2\nSYMBOLS_IN_COL=4\nLine01_Width=4,4\n");
+    Textures().LoadSymbolFont("font02.tga");
+    EXPECT_EQ(Textures().GetSymbolWidth(1), 0.5f);
+    EXPECT_EQ(Textures().FindSymbol('Y'), 1);
+    EXPECT_EQ(Textures().GetSymbolColumns(), 2);
+    EXPECT_EQ(Textures().GetSymbolRows(), 4);
+    int32_t w = 0, h = 0;
+    TextureManager::GetTextureSize(Textures().GetFontTexture(), w, h);
+    EXPECT_EQ(w, 32);
+    // Shutdown takes the sheet with the other textures.
+    Textures().DeleteAllTexturesMIPMAP();
+    EXPECT_EQ(Textures().GetFontTexture(), nullptr);
+    Textures().DrawText(0.5f, 0.5f, 0.25f, OWN_COLOURS, 0, "XY");
+}
+
+TEST_F(SymbolFontTest, MissingSheetDrawsNoText) {
+    WriteText("language.ini", "[ENGLISH]\n" + standard);
+    Textures().LoadSymbolFont("nofont.png");
+    EXPECT_EQ(Textures().GetFontTexture(), nullptr);
+    EXPECT_EQ(Textures().FindSymbol('A'), 0);
+    Textures().DrawText(0.5f, 0.5f, 0.25f, OWN_COLOURS, 0, "AB");
+    EXPECT_EQ(Painted(), Rect());
+    EXPECT_EQ(CountOf(Log(), "Loading image: 'nofont.png' ... FAILED"), 1u);
+}
