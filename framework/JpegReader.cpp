@@ -21,13 +21,21 @@ struct JpegErrors {
 struct JpegJob {
     jpeg_decompress_struct info;
     JpegErrors errors;
+    jpeg_progress_mgr progress;
     std::unique_ptr<Image> image;
     std::vector<JSAMPLE> row;
 };
 
+// A progressive file needs about ten scans; thousands of tiny repeated scans
+// are a way to make one small file cost minutes of decoding.
+constexpr int kMaxScans = 500;
+
 // libjpeg's default would end the program.
 void OnJpegError(j_common_ptr info) { std::longjmp(reinterpret_cast<JpegErrors*>(info->err)->jump, 1); }
 void OnJpegMessage(j_common_ptr) {}
+void OnJpegProgress(j_common_ptr info) {
+    if (reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > kMaxScans) OnJpegError(info);
+}
 
 bool PrepareImage(JpegJob& job) {
     const jpeg_decompress_struct& info = job.info;
@@ -60,6 +68,8 @@ bool RunJpeg(JpegJob& job, const uint8_t* data, size_t size) {
         return false;
     }
     jpeg_create_decompress(&job.info);
+    job.progress.progress_monitor = OnJpegProgress;
+    job.info.progress = &job.progress;
     jpeg_mem_src(&job.info, data, static_cast<unsigned long>(size));
     if (jpeg_read_header(&job.info, TRUE) != JPEG_HEADER_OK ||
         !ImageSizeAllowed(job.info.image_width, job.info.image_height)) {

@@ -292,6 +292,26 @@ TEST(ImageReaders, RefuseSizesBeyondTheLimitsBeforeDecoding) {
     }
 }
 
+TEST(JpegReader, RefusesAFileOfEndlesslyRepeatedScans) {
+    // The progressive file's last scan said again and again: libjpeg only
+    // warns about it, so without a limit each copy would be decoded.
+    std::vector<uint8_t> jpg = ReadBytes(Fixture("jpg_progressive.jpg"));
+    size_t lastScan = 0;
+    for (size_t i = 0; i + 1 < jpg.size(); ++i)
+        if (jpg[i] == 0xFF && jpg[i + 1] == 0xDA) lastScan = i;
+    ASSERT_GT(lastScan, 0u);
+    std::vector<uint8_t> scan(jpg.begin() + long(lastScan), jpg.end() - 2);
+    std::vector<uint8_t> few(jpg.begin(), jpg.end() - 2), many = few;
+    for (int i = 0; i < 20; ++i) few.insert(few.end(), scan.begin(), scan.end());
+    for (int i = 0; i < 600; ++i) many.insert(many.end(), scan.begin(), scan.end());
+    for (std::vector<uint8_t>* file : {&few, &many}) {
+        file->push_back(0xFF);
+        file->push_back(0xD9);
+    }
+    EXPECT_TRUE(Decode(few, DecodeJpeg));
+    EXPECT_FALSE(Decode(many, DecodeJpeg));
+}
+
 TEST(TgaReader, TakesOnlyUncompressedTopDown32BitPixels) {
     const std::vector<uint32_t> pixels = {0x80102030u, 0xFF405060u, 0x00708090u, 0x01A0B0C0u, 0xFFFFFFFFu, 0u};
     std::vector<uint8_t> withId = MakeTga(3, 2, pixels);
