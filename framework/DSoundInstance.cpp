@@ -35,7 +35,7 @@ void DSoundInstance::SetInheritedPan(int32_t value) {
 void DSoundInstance::AdjustPitch(double semitones) {
     double hertz = baseFrequency * std::pow(1.0594630943592953, semitones);
     if (!(hertz >= Mixer::MinFrequency)) hertz = Mixer::MinFrequency; // NaN lands here too
-    frequency = static_cast<uint32_t>(std::min(hertz, static_cast<double>(Mixer::MaxFrequency)));
+    frequency = static_cast<uint32_t>(std::lround(std::min(hertz, static_cast<double>(Mixer::MaxFrequency))));
     mixer.SetFrequency(channel, frequency);
 }
 

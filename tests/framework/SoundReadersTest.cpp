@@ -1,0 +1,239 @@
+#include "framework/SoundReaders.h"
+
+#include "framework/DSoundManager.h"
+#include "framework/SoundTestFiles.h"
+#include "framework/platform/Files.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/time.h>
+
+using namespace Quill;
+using namespace soundtest;
+
+namespace {
+
+struct WavCase {
+    const char* name;
+    Bytes image;
+    WavResult expected;
+    uint16_t channels;
+    uint32_t rate;
+    uint16_t bits;
+    size_t dataBytes;
+};
+
+Bytes WithChunks(std::initializer_list<std::pair<const char*, Bytes>> chunks) {
+    Bytes all;
+    for (auto& c : chunks) Chunk(all, c.first, c.second);
+    return Riff(all);
+}
+
+} // namespace
+
+TEST(SoundReaders, ParsesWavFilesAndRejectsBrokenOnes) {
+    Bytes four = Samples16({1, 2, 3, 4});
+    Bytes truncated = WithChunks({{"fmt ", FmtBody(1, 1, 22050, 16)}});
+    Chunk(truncated, "data", four, 400); // claims 400 bytes, holds 8
+    Bytes lyingJunk = Riff({});
+    Chunk(lyingJunk, "LIST", Bytes{1, 2}, 0x7FFFFFF0);
+    Bytes shortDep;
+    Put16(shortDep, 200); // a name longer than the chunk
+    shortDep.insert(shortDep.end(), 6, 'x');
+
+    std::vector<WavCase> cases = {
+        {"mono 16-bit", Wav16(1, 44100, {1, 2, 3, 4}), WavResult::Ok, 1, 44100, 16, 8},
+        {"stereo 8-bit", WithChunks({{"fmt ", FmtBody(1, 2, 11025, 8)}, {"data", Bytes{1, 2, 3, 4}}}),
+         WavResult::Ok, 2, 11025, 8, 4},
+        {"unknown chunk skipped by its size",
+         WithChunks({{"junk", Bytes(13, 0xEE)}, {"fmt ", FmtBody(1, 2, 44100, 16)}, {"data", four}}), WavResult::Ok,
+         2, 44100, 16, 8},
+        {"data before any format: 1 channel, 22050 Hz, 16 bits", WithChunks({{"data", four}}), WavResult::Ok, 1,
+         22050, 16, 8},
+        {"partial last frame cut", WithChunks({{"fmt ", FmtBody(1, 2, 44100, 16)}, {"data", Bytes(10, 0)}}),
+         WavResult::Ok, 2, 44100, 16, 8},
+        {"not RIFF", Bytes{'R', 'I', 'F', 'X', 0, 0, 0, 0, 'W', 'A', 'V', 'E'}, WavResult::Invalid, 0, 0, 0, 0},
+        {"too short", Bytes{'R', 'I', 'F', 'F'}, WavResult::Invalid, 0, 0, 0, 0},
+        {"float samples", WithChunks({{"fmt ", FmtBody(3, 1, 44100, 32)}, {"data", four}}), WavResult::Invalid, 0,
+         0, 0, 0},
+        {"24-bit samples", WithChunks({{"fmt ", FmtBody(1, 1, 44100, 24)}, {"data", Bytes(6, 0)}}),
+         WavResult::Invalid, 0, 0, 0, 0},
+        {"six channels", WithChunks({{"fmt ", FmtBody(1, 6, 44100, 16)}, {"data", Bytes(12, 0)}}),
+         WavResult::Invalid, 0, 0, 0, 0},
+        {"rate zero", WithChunks({{"fmt ", FmtBody(1, 1, 0, 16)}, {"data", four}}), WavResult::Invalid, 0, 0, 0, 0},
+        {"short format chunk", WithChunks({{"fmt ", Bytes(8, 1)}, {"data", four}}), WavResult::Invalid, 0, 0, 0, 0},
+        {"truncated data", truncated, WavResult::Invalid, 0, 0, 0, 0},
+        {"chunk size past the end", lyingJunk, WavResult::Invalid, 0, 0, 0, 0},
+        {"no data chunk", WithChunks({{"fmt ", FmtBody(1, 1, 44100, 16)}}), WavResult::Invalid, 0, 0, 0, 0},
+        {"dep name past its chunk", WithChunks({{"dep ", shortDep}, {"data", four}}), WavResult::Invalid, 0, 0, 0, 0},
+    };
+    for (const WavCase& c : cases) {
+        PcmSound pcm;
+        WavResult result = ParseWav(c.image.data(), c.image.size(), pcm);
+        EXPECT_EQ(result, c.expected) << c.name;
+        if (c.expected != WavResult::Ok) continue;
+        EXPECT_EQ(pcm.channels, c.channels) << c.name;
+        EXPECT_EQ(pcm.sampleRate, c.rate) << c.name;
+        EXPECT_EQ(pcm.bitsPerSample, c.bits) << c.name;
+        EXPECT_EQ(pcm.data.size(), c.dataBytes) << c.name;
+    }
+}
+
+TEST(SoundReaders, EveryTruncationOfAWavFileFailsCleanly) {
+    Bytes whole = Wav16(2, 44100, Sine(64, 440, 44100, 9000));
+    for (size_t size = 0; size + 1 < whole.size(); ++size) {
+        Bytes cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(size));
+        PcmSound pcm;
+        EXPECT_EQ(ParseWav(cut.data(), cut.size(), pcm), WavResult::Invalid) << size;
+    }
+}
+
+TEST(SoundReaders, MuLawExpansion) {
+    struct {
+        uint8_t code;
+        int16_t sample;
+    } cases[] = {{0xFF, 0}, {0x7F, 0}, {0x80, 32124}, {0x00, -32124}, {0xF0, 120}, {0x70, -120}};
+    for (auto& c : cases) EXPECT_EQ(MuLawToLinear(c.code), c.sample) << int(c.code);
+    // The curve is monotonic over each half.
+    for (int code = 0x81; code <= 0xFF; ++code)
+        EXPECT_LE(MuLawToLinear(static_cast<uint8_t>(code)), MuLawToLinear(static_cast<uint8_t>(code - 1)));
+}
+
+namespace {
+Bytes Au(uint32_t offset, uint32_t size, uint32_t encoding, uint32_t rate, uint32_t channels, const Bytes& data) {
+    Bytes b{'.', 's', 'n', 'd'};
+    PutBe32(b, offset);
+    PutBe32(b, size);
+    PutBe32(b, encoding);
+    PutBe32(b, rate);
+    PutBe32(b, channels);
+    while (b.size() < offset && b.size() < 64) b.push_back(0);
+    b.insert(b.end(), data.begin(), data.end());
+    return b;
+}
+} // namespace
+
+TEST(SoundReaders, ParsesSunAudio) {
+    struct Case {
+        const char* name;
+        Bytes image;
+        bool ok;
+        uint16_t bits;
+        Bytes data;
+    } cases[] = {
+        {"mu-law to 16-bit", Au(24, 2, 1, 8000, 1, {0xFF, 0x80}), true, 16, {0, 0, 0x7C, 0x7D}},
+        {"8-bit linear, signed to unsigned", Au(28, 3, 2, 8000, 1, {0x00, 0x7F, 0x80}), true, 8, {0x80, 0xFF, 0x00}},
+        {"unknown size takes the rest", Au(24, 0xFFFFFFFF, 2, 8000, 1, {1, 2}), true, 8, {0x81, 0x82}},
+        {"stereo keeps whole frames", Au(24, 3, 2, 8000, 2, {1, 2, 3}), true, 8, {0x81, 0x82}},
+        {"size past the end", Au(24, 100, 1, 8000, 1, {1, 2}), false, 0, {}},
+        {"offset past the end", Au(4000, 1, 1, 8000, 1, {1}), false, 0, {}},
+        {"offset inside the header", Au(8, 1, 1, 8000, 1, {1}), false, 0, {}},
+        {"16-bit linear not supported", Au(24, 2, 3, 8000, 1, {1, 2}), false, 0, {}},
+        {"zero channels", Au(24, 2, 1, 8000, 0, {1, 2}), false, 0, {}},
+        {"bad magic", Bytes{'.', 's', 'n', 'x'}, false, 0, {}},
+    };
+    for (const Case& c : cases) {
+        PcmSound pcm;
+        bool ok = ParseAu(c.image.data(), c.image.size(), pcm);
+        EXPECT_EQ(ok, c.ok) << c.name;
+        if (!ok) continue;
+        EXPECT_EQ(pcm.bitsPerSample, c.bits) << c.name;
+        EXPECT_EQ(pcm.data, c.data) << c.name;
+    }
+}
+
+TEST(SoundReaders, DecodesTheOggToneWithinTolerance) {
+    PcmSound pcm;
+    ASSERT_TRUE(ReadOgg(VELMORA_FIXTURES "/sound/tone440.ogg", pcm));
+    EXPECT_EQ(pcm.channels, 1);
+    EXPECT_EQ(pcm.sampleRate, 22050u);
+    ASSERT_EQ(pcm.Frames(), 11025u);
+    std::vector<int16_t> expected = Sine(11025, 440, 22050, 0.5 * 32767);
+    const int16_t* got = reinterpret_cast<const int16_t*>(pcm.data.data());
+    double error = 0, signal = 0;
+    for (size_t i = 1000; i < 10000; ++i) { // away from the encoder's edges
+        error += std::pow(got[i] - expected[i], 2.0);
+        signal += std::pow(double(expected[i]), 2.0);
+    }
+    EXPECT_LT(std::sqrt(error / signal), 0.05);
+}
+
+TEST(SoundReaders, BrokenOggFilesFail) {
+    TempFolder dir;
+    Bytes whole = ReadBytes(VELMORA_FIXTURES "/sound/tone440.ogg");
+    ASSERT_GT(whole.size(), 1000u);
+    WriteBytes(dir / "half.ogg", Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(whole.size() / 2)));
+    WriteBytes(dir / "noise.ogg", Bytes(3000, 0x5A));
+    WriteBytes(dir / "empty.ogg", {});
+    for (const char* name : {"half.ogg", "noise.ogg", "empty.ogg", "missing.ogg"}) {
+        PcmSound pcm;
+        EXPECT_FALSE(ReadOgg(dir / name, pcm)) << name;
+    }
+}
+
+TEST(SoundReaders, CacheIsWrittenReusedAndRejectedWhenTheSourceChanges) {
+    TempFolder dir;
+    std::string source = dir / "tone.ogg";
+    std::string cache = dir / "cached_tone.wav";
+    WriteBytes(source, ReadBytes(VELMORA_FIXTURES "/sound/tone440.ogg"));
+    struct timeval times[2] = {{1000000000, 0}, {1000000000, 0}};
+    ASSERT_EQ(utimes(source.c_str(), times), 0);
+
+    DSoundManager manager(std::make_shared<Mixer>());
+    ASSERT_TRUE(manager.LoadSound(3, dir / "tone"));
+    PcmSound cached;
+    ASSERT_EQ(ReadWav(cache, cached), WavResult::Ok);
+    EXPECT_EQ(cached.Frames(), 11025u);
+    EXPECT_EQ(cached.sampleRate, 22050u);
+
+    // Reused: the source is now garbage with the same time stamp, yet the load works.
+    Bytes original = ReadBytes(source);
+    WriteBytes(source, Bytes(100, 1));
+    ASSERT_EQ(utimes(source.c_str(), times), 0);
+    EXPECT_TRUE(manager.LoadSound(3, dir / "tone"));
+
+    // A new time stamp makes the cache stale; the source is decoded and the cache rewritten.
+    WriteBytes(source, original);
+    struct timeval later[2] = {{1100000000, 0}, {1100000000, 0}};
+    ASSERT_EQ(utimes(source.c_str(), later), 0);
+    EXPECT_EQ(ReadWav(cache, cached), WavResult::Stale);
+    EXPECT_TRUE(manager.LoadSound(4, dir / "tone"));
+    EXPECT_EQ(ReadWav(cache, cached), WavResult::Ok);
+
+    // A stale cache whose source is broken: no sound.
+    WriteBytes(source, Bytes(100, 1));
+    struct timeval latest[2] = {{1200000000, 0}, {1200000000, 0}};
+    ASSERT_EQ(utimes(source.c_str(), latest), 0);
+    EXPECT_FALSE(manager.LoadSound(5, dir / "tone"));
+    EXPECT_FALSE(manager.HasSound(5));
+}
+
+TEST(SoundReaders, LoadsWhenTheCacheCannotBeWritten) {
+    TempFolder dir;
+    WriteBytes(dir / "tone.ogg", ReadBytes(VELMORA_FIXTURES "/sound/tone440.ogg"));
+    // A folder where the cache file should go: the write fails even for root.
+    ASSERT_TRUE(MakeFolder(dir / "cached_tone.wav"));
+    DSoundManager manager(std::make_shared<Mixer>());
+    EXPECT_TRUE(manager.LoadSound(0, dir / "tone"));
+    EXPECT_TRUE(manager.HasSound(0));
+}
+
+TEST(SoundReaders, LoadOrderPrefersWavAndFallsBackToSunAudio) {
+    TempFolder dir;
+    WriteBytes(dir / "a.wav", Wav16(1, 44100, {5, 6, 7}));
+    WriteBytes(dir / "a.au", Au(24, 2, 2, 8000, 1, {1, 2}));
+    WriteBytes(dir / "b.au", Au(24, 2, 2, 8000, 1, {1, 2}));
+    WriteBytes(dir / "c.wav", Bytes(20, 0)); // broken, and nothing else to fall back to
+    DSoundManager manager(std::make_shared<Mixer>());
+    EXPECT_TRUE(manager.LoadSound(0, dir / "a"));
+    EXPECT_FALSE(FileExists(dir / "cached_a.wav")); // a WAV is never cached
+    EXPECT_TRUE(manager.LoadSound(1, dir / "b"));
+    PcmSound cached;
+    EXPECT_EQ(ReadWav(dir / "cached_b.wav", cached), WavResult::Ok);
+    EXPECT_EQ(cached.bitsPerSample, 8);
+    EXPECT_FALSE(manager.LoadSound(2, dir / "c"));
+    EXPECT_FALSE(manager.LoadSound(256, dir / "a"));
+    EXPECT_EQ(CachePathFor("Sound\\click"), "Sound\\cached_click.wav");
+    EXPECT_EQ(CachePathFor("click"), "cached_click.wav");
+}
