@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <random>
 
 using namespace Quill::ImageLib;
@@ -39,12 +40,14 @@ void ExpectNoneOrValid(const Image* image, const std::string& what) {
 }
 
 const char* const kCorpus[] = {
-    "png_rgb.png",      "png_rgba.png",      "png_16bit.png",       "png_palette.png",
-    "png_palette4.png", "png_palette_trns.png", "png_grey.png",     "png_grey2.png",
+    "png_rgb.png",       "png_rgba.png",      "png_16bit.png",      "png_palette.png",
+    "png_palette4.png",  "png_palette_trns.png", "png_grey.png",    "png_grey2.png",
     "png_grey_alpha.png", "png_grey_trns.png", "png_rgb_trns.png",  "png_interlaced.png",
-    "png_interlaced_small.png", "jpg_colour.jpg", "jpg_grey.jpg",   "jpg_progressive.jpg",
-    "gif_89a.gif",      "gif_87a.gif",       "gif_interlaced.gif",  "gif_local.gif",
-    "gif_transparent.gif", "gif_frames.gif", "tga_32.tga",
+    "png_interlaced_small.png",
+    "jpg_colour.jpg",    "jpg_grey.jpg",      "jpg_progressive.jpg",
+    "gif_89a.gif",       "gif_87a.gif",       "gif_interlaced.gif", "gif_local.gif",
+    "gif_transparent.gif", "gif_frames.gif",
+    "tga_32.tga",
 };
 
 // --- PNG chunk surgery, for damage that gets past libpng's checksums ---
@@ -423,46 +426,41 @@ TEST(GifReader, ReadsTheFirstImageAfterAnyExtensions) {
     std::vector<uint8_t> all = comment;
     all.insert(all.end(), loop.begin(), loop.end());
     all.insert(all.end(), unknown.begin(), unknown.end());
-    std::vector<uint8_t> pixels = {1, 2, 3, 4, 5, 6, 7, 0};
+    const uint32_t black = 0xFF000000u;
     struct Case {
         const char* name;
-        GifParts parts;
-        bool loads;
+        std::function<void(GifParts&)> change;
+        uint32_t firstPixel; // 0: no image
     } cases[] = {
-        {"89a with extensions", {}, true}, {"87a", {}, true}, {"sixth byte not checked", {}, true},
-        {"no GIF signature", {}, false},   {"trailer before the image", {}, false},
-        {"unknown block", {}, false},      {"zero width", {}, false},
-        {"zero height", {}, false},        {"code size 0", {}, false},
-        {"code size 9", {}, false},        {"local table replaces the global one", {}, true},
-        {"no colour table at all", {}, true},
+        {"89a with extensions", [&](GifParts& g) { g.beforeImage = all; }, Colour(1)},
+        {"87a", [](GifParts& g) { g.signature = "GIF87a"; }, Colour(1)},
+        {"sixth byte not checked", [](GifParts& g) { g.signature = "GIF89x"; }, Colour(1)},
+        {"no GIF signature", [](GifParts& g) { g.signature = "GIF90a"; }, 0},
+        {"trailer before the image", [](GifParts& g) { g.beforeImage = {0x3B}; }, 0},
+        {"unknown block", [](GifParts& g) { g.beforeImage = {0x42}; }, 0},
+        {"zero width", [](GifParts& g) { g.width = 0; }, 0},
+        {"zero height", [](GifParts& g) { g.height = 0; }, 0},
+        {"code size 0", [](GifParts& g) { g.minCodeSize = 0; }, 0},
+        {"code size 9", [](GifParts& g) { g.minCodeSize = 9; }, 0},
+        {"local table replaces the global one",
+         [](GifParts& g) {
+             g.globalTable.assign(2, 0xABCDEF);
+             g.localTable = EightColours();
+         },
+         Colour(1)},
+        {"no colour table at all", [](GifParts& g) { g.globalTable.clear(); }, black},
     };
-    for (Case& c : cases) {
-        GifParts& g = c.parts;
+    for (const Case& c : cases) {
+        GifParts g;
         g.globalTable = EightColours();
-        g.lzw = PackCodes(LiteralCodes(pixels, 3));
-        std::string name = c.name;
-        if (name == "89a with extensions") g.beforeImage = all;
-        if (name == "87a") g.signature = "GIF87a";
-        if (name == "sixth byte not checked") g.signature = "GIF89x";
-        if (name == "no GIF signature") g.signature = "GIF90a";
-        if (name == "trailer before the image") g.beforeImage = {0x3B};
-        if (name == "unknown block") g.beforeImage = {0x42};
-        if (name == "zero width") g.width = 0;
-        if (name == "zero height") g.height = 0;
-        if (name == "code size 0") g.minCodeSize = 0;
-        if (name == "code size 9") g.minCodeSize = 9;
-        if (name == "local table replaces the global one") {
-            g.globalTable.assign(2, 0xABCDEF);
-            g.localTable = EightColours();
-        }
-        if (name == "no colour table at all") g.globalTable.clear();
+        g.lzw = PackCodes(LiteralCodes({1, 2, 3, 4, 5, 6, 7, 0}, 3));
+        c.change(g);
         std::unique_ptr<Image> image = Decode(MakeGif(g), DecodeGif);
-        ASSERT_EQ(image != nullptr, c.loads) << c.name;
+        ASSERT_EQ(image != nullptr, c.firstPixel != 0) << c.name;
         if (!image) continue;
         EXPECT_EQ(image->width, 4) << c.name;
         EXPECT_EQ(image->height, 2) << c.name;
-        uint32_t first = name == "no colour table at all" ? 0xFF000000u : Colour(1);
-        EXPECT_EQ(image->bits[0], first) << c.name;
+        EXPECT_EQ(image->bits[0], c.firstPixel) << c.name;
     }
     // Cut off anywhere in the header, extensions or descriptor: no image.
     GifParts g;
