@@ -277,8 +277,8 @@ float TextureManager::AdvanceClamped(float& value, float rate, float time) {
 int32_t TextureManager::DrawSpriteFrame(const Image* texture, float x, float y, float w, float h, int32_t flags,
                                         int32_t columns, int32_t rows, float speed, uint32_t colour) {
     // A sheet without cells has no frame to show.
-    if (columns < 1 || rows < 1) return DRAW_FAILED;
     int64_t frames = int64_t(columns) * rows;
+    if (columns < 1 || rows < 1 || frames > INT32_MAX) return DRAW_FAILED;
     double t = static_cast<double>(frames) * speed;
     if (!(flags & SPRITE_TIME_FREE)) t = Quill::GetPlatform().Ticks() * 0.001 * static_cast<double>(frames) * speed;
     // fmod keeps the C remainder's sign and never overflows, whatever the clock.
