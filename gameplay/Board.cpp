@@ -25,6 +25,8 @@ bool ValidShape(const ShapeClass* classes, int32_t count, int32_t c, int32_t s) 
 void Game::BuildBoard() {
     boardReserved = 0;
     cellCount = 0;
+    // A new board starts unscrolled, so the cells stay where they were built.
+    scrollOffset = 0;
     const int32_t n = static_cast<int32_t>(lineShapeCount);
     if (shapeClassCount < 1 || n < 1 || n * lineCount > kMaxCells) return;
     int32_t k = 0;

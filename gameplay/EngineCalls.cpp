@@ -1,15 +1,17 @@
 #include "gameplay/EngineCalls.h"
 
+#include "engine/AppLog.h"
+#include "engine/Config.h"
+#include "engine/MouseButtonEdges.h"
+#include "engine/RandomInt.h"
+#include "engine/TextureManager.h"
 #include "framework/platform/Platform.h"
 
 #include <cstdarg>
 #include <cstdio>
 
-// Interim stand-ins: the engine's texture manager, sound events, random
-// generator, button edges, config and log functions are being written at the
-// same time as this layer. Until they land, these bodies keep play running
-// (no drawing, silent events, our own 15-bit generator); each body is the one
-// line to switch to the engine call.
+// Sound events are still an interim stand-in (silent, but recorded) until the
+// engine's sound events land; that is the one body to switch.
 
 namespace EngineCalls {
 
@@ -18,14 +20,9 @@ namespace {
 std::function<void(const char*)> eventRecorder;
 std::function<void(const char*)> logRecorder;
 
-// The classic 15-bit linear congruential generator.
-uint32_t randomState = 1;
-
-uint32_t previousButtons = 0;
-bool leftPressed = false, leftReleased = false, rightPressed = false;
-
-constexpr float kClientWidth = 800.0f;
-constexpr float kClientHeight = 600.0f;
+// The client area before the first frame sets a drawing target.
+constexpr int32_t kDefaultClientWidth = 800;
+constexpr int32_t kDefaultClientHeight = 600;
 
 } // namespace
 
@@ -37,36 +34,49 @@ bool PointerFraction(float& x, float& y) {
         x = y = 0;
         return false;
     }
-    x = static_cast<float>(px) / kClientWidth;
-    y = static_cast<float>(py) / kClientHeight;
+    int32_t w = 0, h = 0;
+    Textures().GetClientSize(w, h);
+    if (w <= 0 || h <= 0) {
+        w = kDefaultClientWidth;
+        h = kDefaultClientHeight;
+    }
+    x = static_cast<float>(px) / static_cast<float>(w);
+    y = static_cast<float>(py) / static_cast<float>(h);
     return true;
 }
 
 bool LeftButtonDown() { return (Quill::GetPlatform().MouseButtons() & Quill::MOUSE_LEFT) != 0; }
 
-void UpdateButtonEdges() {
-    uint32_t now = Quill::GetPlatform().MouseButtons();
-    bool left = now & Quill::MOUSE_LEFT, wasLeft = previousButtons & Quill::MOUSE_LEFT;
-    bool right = now & Quill::MOUSE_RIGHT, wasRight = previousButtons & Quill::MOUSE_RIGHT;
-    leftPressed = left && !wasLeft;
-    leftReleased = !left && wasLeft;
-    rightPressed = right && !wasRight;
-    previousButtons = now;
+void UpdateButtonEdges() { ::MouseButtonEdges(); }
+bool LeftPressed() { return ::LeftButtonPressed(); }
+bool LeftReleased() { return ::LeftButtonReleased(); }
+bool RightPressed() { return ::RightButtonPressed(); }
+
+Texture GetTexture(const char* path) {
+    if (!path || !*path) return nullptr;
+    return Textures().GetTexture(path);
 }
 
-bool LeftPressed() { return leftPressed; }
-bool LeftReleased() { return leftReleased; }
-bool RightPressed() { return rightPressed; }
+void DrawSprite(Texture texture, float x, float y, float w, float h, float su, float sv, float eu, float ev,
+                uint32_t colour, int flags, float rotation) {
+    if (!texture) return; // a missing image draws nothing
+    Textures().DrawSprite(texture, x, y, w, h, su, sv, eu, ev, colour, flags, rotation);
+}
 
-Texture GetTexture(const char*) { return nullptr; }
+void DrawSpriteFrame(Texture texture, float x, float y, float w, float h, int flags, int columns, int rows,
+                     float speed, uint32_t colour) {
+    if (!texture) return;
+    Textures().DrawSpriteFrame(texture, x, y, w, h, flags, columns, rows, speed, colour);
+}
 
-void DrawSprite(Texture, float, float, float, float, float, float, float, float, uint32_t, int, float) {}
+void DrawDigits(Texture texture, float x, float y, float spacing, uint32_t colour, const char* text, float scale) {
+    if (!texture) return;
+    Textures().DrawDigits(texture, x, y, spacing, colour, text, scale);
+}
 
-void DrawSpriteFrame(Texture, float, float, float, float, int, int, int, float, uint32_t) {}
-
-void DrawDigits(Texture, float, float, float, uint32_t, const char*, float) {}
-
-void DrawText(float, float, float, uint32_t, int, const char*) {}
+void DrawText(float x, float y, float size, uint32_t colour, int flags, const char* key) {
+    Textures().DrawText(x, y, size, colour, flags, key);
+}
 
 void PlayEvent(const char* name) {
     if (eventRecorder) eventRecorder(name);
@@ -76,28 +86,19 @@ void SetMusicVolume(double) {}
 
 void SetEventRecorder(std::function<void(const char*)> recorder) { eventRecorder = std::move(recorder); }
 
-int RandomRaw() {
-    randomState = randomState * 214013u + 2531011u;
-    return static_cast<int>((randomState >> 16) & 0x7FFF);
-}
+int RandomRaw() { return ::RandomDraw(); }
 
-int RandomInt(int min, int max) {
-    if (min <= -1 && -1 <= max) return -1;
-    if (max < min) return min;
-    int r = -1;
-    while (r < min || r > max)
-        r = min + static_cast<int>(static_cast<float>(RandomRaw()) * static_cast<float>(max + 1) * 3.0518509e-05f);
-    return r;
-}
+int RandomInt(int min, int max) { return ::RandomInt(min, max); }
 
-void SeedRandom(uint32_t seed) { randomState = seed; }
+void SeedRandom(uint32_t seed) { ::SeedRandom(seed); }
 
-void SetConfigInt(const char*, const char*, int) {}
+void SetConfigInt(const char* section, const char* key, int value) { IniSetInt(section, key, value); }
 
-void GetConfigInt(const char*, const char*, int&) {}
+void GetConfigInt(const char* section, const char* key, int& value) { IniGetInt(section, key, value); }
 
-void Log(const char* message, int) {
+void Log(const char* message, int flags) {
     if (logRecorder) logRecorder(message);
+    AppLog(message, flags);
 }
 
 void Logf(int flags, const char* format, ...) {

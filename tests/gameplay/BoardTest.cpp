@@ -1,0 +1,118 @@
+#include "gameplay/support/GameTestSupport.h"
+
+#include <cmath>
+
+using namespace Geometry;
+
+namespace {
+constexpr float kTolerance = 1e-5f;
+}
+
+TEST_F(GameTest, BoardCellsSitOnTheirLinesAndEvenLinesSitLower) {
+    LoadPlainLevel();
+    ASSERT_EQ(game().cellCount, 66);
+    struct Case {
+        int line, cell;
+        float x, y;
+    } cases[] = {
+        {0, 0, 0.29f, -0.079166666f + 0.08f},
+        {1, 0, 0.40875f, -0.079166666f},
+        {2, 3, 0.5275f, 3 * 0.15833333f - 0.079166666f + 0.08f},
+        {5, 10, 0.88375f, 10 * 0.15833333f - 0.079166666f},
+        {4, 10, 0.765f, 10 * 0.15833333f - 0.079166666f + 0.08f},
+    };
+    for (const Case& c : cases) {
+        const ShapeCell& cell = game().cells[c.line * 11 + c.cell];
+        EXPECT_NEAR(cell.x, c.x, kTolerance) << c.line << "/" << c.cell;
+        EXPECT_NEAR(cell.y, c.y, kTolerance) << c.line << "/" << c.cell;
+        EXPECT_EQ(cell.restY, cell.y);
+        EXPECT_EQ(cell.shown, 1);
+        EXPECT_EQ(cell.filled, 0);
+        EXPECT_FLOAT_EQ(cell.width, kCellWidth);
+        EXPECT_FLOAT_EQ(cell.height, kCellHeight);
+    }
+}
+
+TEST_F(GameTest, TheTopCellOfALineComesBackAtTheBottom) {
+    LoadPlainLevel();
+    const float span = 11 * kCellSpacing;
+    const float bottom = kFirstCellY + span;
+    game().lineSpeed = 0.1f;
+    game().dt = 0.5f; // 0.05 screen heights per scroll
+    struct Case {
+        float offsetBefore;
+        int cell; // of line 1 (odd: no stagger)
+        float y;
+    } cases[] = {
+        {0.2f, 0, 0.15f + kFirstCellY},
+        {0.05f, 0, kFirstCellY},          // exactly at the top edge: still at the top
+        {0.0f, 0, bottom},                // past it: back at the bottom
+        {0.0f, 1, kFirstCellY + kCellSpacing},
+        {0.3f, 10, 0.25f + 10 * kCellSpacing + kFirstCellY - span}, // below the bottom: back on top
+    };
+    for (const Case& c : cases) {
+        game().scrollOffset = c.offsetBefore;
+        game().ScrollLines();
+        EXPECT_NEAR(game().cells[11 + c.cell].y, c.y, kTolerance) << "offset " << c.offsetBefore << " cell " << c.cell;
+    }
+}
+
+TEST_F(GameTest, EachRemovedLineMakesTheBoardScrollFaster) {
+    LoadPlainLevel();
+    game().lineSpeed = 0.03f;
+    game().dt = 1.0f;
+    struct Case {
+        int linesLeft;
+        float speed;
+    } cases[] = {{6, 0.03f}, {5, 0.05f}, {4, 0.07f}, {1, 0.13f}};
+    for (const Case& c : cases) {
+        game().linesLeft = c.linesLeft;
+        game().scrollOffset = 1.0f;
+        game().ScrollLines();
+        EXPECT_NEAR(1.0f - game().scrollOffset, c.speed, kTolerance) << c.linesLeft << " lines left";
+    }
+}
+
+TEST_F(GameTest, APointExactlyOnTheEdgeOfAHitBoxIsOutside) {
+    ShapeCell s;
+    s.x = 0;
+    s.y = 0;
+    s.width = kCellWidth;
+    s.height = kCellHeight;
+    const float panelEdgeX = s.width / 2, panelEdgeY = s.height / 2;
+    const float cellEdgeX = s.width * 0.45f, cellEdgeY = s.height * 0.45f;
+    struct Case {
+        const char* what;
+        bool cell;
+        float mx, my;
+        bool inside;
+    } cases[] = {
+        {"panel x edge", false, panelEdgeX, 0, false},
+        {"panel just inside x", false, std::nextafter(panelEdgeX, 0.0f), 0, true},
+        {"panel y edge", false, 0, -panelEdgeY, false},
+        {"panel just inside y", false, 0, std::nextafter(-panelEdgeY, 0.0f), true},
+        {"cell x edge", true, -cellEdgeX, 0, false},
+        {"cell just inside x", true, std::nextafter(-cellEdgeX, 0.0f), 0, true},
+        {"cell y edge", true, 0, cellEdgeY, false},
+        {"cell just inside y", true, 0, std::nextafter(cellEdgeY, 0.0f), true},
+        {"cell at the panel's limit", true, panelEdgeX * 0.95f, 0, false},
+    };
+    for (const Case& c : cases) {
+        bool hit = c.cell ? Game::OnCell(s, c.mx, c.my) : Game::OnPanelShape(s, c.mx, c.my);
+        EXPECT_EQ(hit, c.inside) << c.what;
+    }
+}
+
+TEST_F(GameTest, ResolvedImagesFollowTheClassAndAnInvalidShapeGetsNone) {
+    LoadPlainLevel();
+    WriteFile("Graphics/Shapes/s0_0.png", "not an image"); // fails to decode: no texture
+    game().cells[0].classIndex = 99;
+    game().cells[1].shape = -3;
+    game().ResolveImages();
+    EXPECT_EQ(game().cells[0].mainImage, 0u);
+    EXPECT_EQ(game().cells[1].maskImage, 0u);
+    EXPECT_STREQ(game().ShapeImagePath(game().cells[0]), "");
+    ShapeCell bonus;
+    bonus.bonus = Bonus::Band;
+    EXPECT_STREQ(game().ShapeImagePath(bonus), "Graphics\\am_bonus02.png");
+}

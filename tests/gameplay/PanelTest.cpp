@@ -1,0 +1,178 @@
+#include "gameplay/support/GameTestSupport.h"
+
+#include "gameplay/EffectQueue.h"
+#include "gameplay/EngineCalls.h"
+#include "gameplay/GameState.h"
+
+#include "engine/MouseButtonEdges.h"
+
+using namespace Geometry;
+
+namespace {
+
+// A level in play with the board standing still.
+void Freeze(Game& g) {
+    g.lineSpeed = 0;
+    g.phase = Phase::Playing;
+    g.levelTime = 1000;
+    g.playStartTime = EngineCalls::NowSeconds();
+    GameState = State::Playing;
+}
+
+} // namespace
+
+TEST_F(GameTest, AShapeTakenInATickIsPlacedOnlyInALaterTick) {
+    LoadPlainLevel();
+    Freeze(game());
+    const int cell = 11 + 3;
+    ShapeCell& shape = game().panel[0];
+    shape = game().cells[cell]; // a panel shape lying right over its own cell
+    shape.shown = 0;
+    shape.bonus = 0;
+    shape.width = kCellWidth;
+    shape.height = kCellHeight;
+    game().panelCount = 1;
+    game().cells[cell].x += 0.005f; // the panel slides left this tick; keep both under the pointer
+    Pointer(shape.x, shape.y, 0);
+    PlayTick();
+    Pointer(shape.x, shape.y, Quill::MOUSE_LEFT);
+    PlayTick();
+    EXPECT_EQ(game().heldShape.shown, 1);
+    EXPECT_EQ(game().cells[cell].filled, 0) << "taken and placed in one tick";
+    Pointer(game().cells[cell].x, game().cells[cell].y, 0); // let go over the cell
+    PlayTick();
+    EXPECT_EQ(game().cells[cell].filled, 1);
+    EXPECT_EQ(game().heldShape.shown, 0);
+}
+
+TEST_F(GameTest, AShapeHeldOverThePanelIsNeverPlaced) {
+    LoadPlainLevel();
+    struct Case {
+        float y;
+        bool placed;
+    } cases[] = {{0.84f, true}, {0.85f, false}, {0.9f, false}};
+    for (const Case& c : cases) {
+        ShapeCell& cell = game().cells[11 + 2];
+        cell.filled = 0;
+        cell.y = c.y;
+        PlaceOn(11 + 2);
+        EXPECT_EQ(cell.filled == 1, c.placed) << "y " << c.y;
+        EXPECT_EQ(game().heldShape.shown == 0, c.placed) << "y " << c.y;
+    }
+}
+
+TEST_F(GameTest, TheFirstPanelShapeStopsAtTheLeftAndTheOthersQueueUpBehindIt) {
+    LoadPlainLevel();
+    Freeze(game());
+    for (int i = 0; i < 600; ++i) PlayTick();
+    // The queue fills until its last shape waits right of the spawn line.
+    EXPECT_EQ(game().panelCount, 7);
+    EXPECT_EQ(game().shapesSpawned, 7u);
+    EXPECT_NEAR(game().panel[0].x, kPanelStopX, 0.0075f);
+    EXPECT_LE(game().panel[0].x, kPanelStopX);
+    for (int i = 1; i < game().panelCount; ++i)
+        EXPECT_NEAR(game().panel[i].x - game().panel[i - 1].x, kPanelSpacing, 1e-5f);
+}
+
+TEST_F(GameTest, TheTenthPanelShapeStopsTheArrivals) {
+    struct Case {
+        int count;
+        float lastX;
+        bool room;
+    } cases[] = {{0, 0, true}, {1, 0.9f, true}, {9, 0.9f, true}, {10, 0.3f, false}, {5, 0.940625f, false}};
+    for (const Case& c : cases) {
+        game().panelCount = c.count;
+        if (c.count > 0) game().panel[c.count - 1].x = c.lastX;
+        EXPECT_EQ(game().PanelHasRoom(), c.room) << c.count << " shapes, last at " << c.lastX;
+    }
+}
+
+TEST_F(GameTest, CompleteLinesGoAndTheOthersCloseUpTowardTheMiddle) {
+    LoadPlainLevel();
+    for (int line : {1, 4})
+        for (int c = 0; c < 11; ++c) game().cells[line * 11 + c].filled = 1;
+    game().RemoveCompleteLines();
+    EXPECT_EQ(CountEvents("remove_line"), 2);
+    EXPECT_EQ(game().linesLeft, 4);
+    RunEffects(1100);
+    const float expected[6] = {0.40875f, 0.40875f, 0.5275f, 0.64625f, 0.765f, 0.765f};
+    for (int r = 0; r < 6; ++r) {
+        EXPECT_NEAR(game().lines[r].x, expected[r], 1e-5f) << "line " << r;
+        EXPECT_NEAR(game().cells[r * 11 + 5].x, expected[r], 1e-5f) << "line " << r;
+        EXPECT_EQ(game().lines[r].removed, r == 1 || r == 4);
+        EXPECT_EQ(game().cells[r * 11].shown, r == 1 || r == 4 ? 0 : 1);
+    }
+    EXPECT_FLOAT_EQ(game().lines[1].fade, 0.0f);
+}
+
+TEST_F(GameTest, TwoRemovalsWithinASecondStillCloseUpExactly) {
+    LoadPlainLevel();
+    for (int c = 0; c < 11; ++c) game().cells[2 * 11 + c].filled = 1;
+    game().RemoveCompleteLines(); // lines 0 and 1 start moving right
+    RunEffects(300);
+    for (int c = 0; c < 11; ++c) game().cells[11 + c].filled = 1;
+    game().RemoveCompleteLines(); // line 0 has another step to go
+    RunEffects(1500);
+    EXPECT_NEAR(game().lines[0].x, 0.29f + 2 * kLineSpacing, 1e-5f);
+    for (int c = 0; c < 11; ++c) EXPECT_NEAR(game().cells[c].x, 0.29f + 2 * kLineSpacing, 1e-5f);
+    EXPECT_EQ(game().linesLeft, 4);
+}
+
+TEST_F(GameTest, TheRightButtonTurnsTheHeldShapeOnlyInTransformer) {
+    WriteClasses(8, 3);
+    WriteLevel(2, {{"levelTime", "100"}, {"shapeClassCount", "3"}, {"lineShapeCount", "11"}});
+    ASSERT_TRUE(game().LoadShapeClasses("classes.xml"));
+    struct Case {
+        int mode;
+        int expected[4];
+    } cases[] = {{Mode::Transformer, {1, 2, 0, 1}}, {Mode::Classic, {0, 0, 0, 0}}, {Mode::Relax, {0, 0, 0, 0}}};
+    for (const Case& c : cases) {
+        game().gameMode = c.mode;
+        game().levelNumber = 2;
+        game().LoadLevel();
+        game().heldShape = game().cells[0];
+        game().heldShape.shape = 0;
+        game().heldShape.shown = 1;
+        events.clear();
+        for (int turn = 0; turn < 4; ++turn) {
+            Pointer(0.5f, 0.5f, Quill::MOUSE_RIGHT);
+            MouseButtonEdges();
+            game().TransformHeldShape();
+            EXPECT_EQ(game().heldShape.shape, c.expected[turn]) << "mode " << c.mode << " turn " << turn;
+            Pointer(0.5f, 0.5f, 0);
+            MouseButtonEdges();
+            game().TransformHeldShape(); // a release does nothing
+        }
+        EXPECT_EQ(CountEvents("transform_shape"), c.mode == Mode::Transformer ? 4 : 0);
+    }
+}
+
+TEST_F(GameTest, SpaceThrowsAwayTheHeldShapeElseTheFirstPanelShape) {
+    LoadPlainLevel();
+    GameState = State::Playing;
+    struct Case {
+        const char* what;
+        bool holding;
+        float firstX;
+        int panelAfter;
+        int takes, drops;
+    } cases[] = {
+        {"held shape goes, panel stays", true, 0.3f, 3, 0, 1},
+        {"first panel shape goes", false, 0.3f, 2, 1, 1},
+        {"first panel shape still far right", false, 0.6f, 3, 0, 0},
+    };
+    for (const Case& c : cases) {
+        for (int i = 0; i < 3; ++i) {
+            game().panel[i] = game().cells[i];
+            game().panel[i].x = c.firstX + i * kPanelSpacing;
+        }
+        game().panelCount = 3;
+        game().heldShape.shown = c.holding;
+        events.clear();
+        game().HandleKey(Quill::VK_SPACE);
+        EXPECT_EQ(game().panelCount, c.panelAfter) << c.what;
+        EXPECT_EQ(game().heldShape.shown, 0) << c.what;
+        EXPECT_EQ(CountEvents("take_shape"), c.takes) << c.what;
+        EXPECT_EQ(CountEvents("drop_shape"), c.drops) << c.what;
+    }
+}

@@ -1,0 +1,104 @@
+#include "gameplay/support/GameTestSupport.h"
+
+#include "gameplay/EffectQueue.h"
+#include "gameplay/GameState.h"
+
+namespace {
+// Visible cells of line 1 (odd) and line 3, above the panel.
+constexpr int kLine1 = 11, kLine3 = 33;
+} // namespace
+
+TEST_F(GameTest, RunsOfOneClassScoreMoreAndAnyOtherClassBreaksTheRun) {
+    LoadPlainLevel();
+    struct Step {
+        int cell, classIndex, points;
+        const char* sound;
+    } steps[] = {
+        {kLine1 + 1, 0, 50, "place_shape"},
+        {kLine1 + 2, 0, 100, "place_shape_bonus_1"},
+        {kLine1 + 3, 1, 50, "place_shape"},
+        {kLine1 + 4, 0, 50, "place_shape"},
+    };
+    for (const Step& s : steps) game().cells[s.cell].classIndex = s.classIndex;
+    for (const Step& s : steps) {
+        events.clear();
+        EXPECT_EQ(PlaceOn(s.cell), s.points) << "cell " << s.cell;
+        EXPECT_EQ(game().cells[s.cell].filled, 1);
+        ASSERT_EQ(events.size(), 1u);
+        EXPECT_EQ(events[0], s.sound);
+    }
+}
+
+TEST_F(GameTest, NineInARowScoreUpTo450AndTheSoundStopsAtSeven) {
+    LoadPlainLevel();
+    const int cells[9] = {kLine1 + 1, kLine1 + 2, kLine1 + 3, kLine1 + 4, kLine1 + 5,
+                          kLine3 + 1, kLine3 + 2, kLine3 + 3, kLine3 + 4};
+    for (int c : cells) game().cells[c].classIndex = 2;
+    const char* sounds[9] = {"place_shape",         "place_shape_bonus_1", "place_shape_bonus_2",
+                             "place_shape_bonus_3", "place_shape_bonus_4", "place_shape_bonus_5",
+                             "place_shape_bonus_6", "place_shape_bonus_7", "place_shape_bonus_7"};
+    for (int i = 0; i < 9; ++i) {
+        events.clear();
+        EXPECT_EQ(PlaceOn(cells[i]), 50 * (i + 1));
+        ASSERT_EQ(events.size(), 1u);
+        EXPECT_EQ(events[0], sounds[i]);
+    }
+    EXPECT_EQ(game().score, 50 * 45);
+}
+
+TEST_F(GameTest, ABandBonusFillsItsLineWhichGoesInTheSamePlacement) {
+    LoadPlainLevel();
+    const int target = 2 * 11 + 2; // line 2
+    EXPECT_EQ(PlaceOn(target, Bonus::Band), 50); // the other cells of the line score nothing
+    for (int c = 0; c < 11; ++c) {
+        EXPECT_EQ(game().cells[22 + c].filled, 1);
+        EXPECT_EQ(game().cells[22 + c].shown, 0);
+    }
+    EXPECT_EQ(game().cells[11 + 2].filled, 0);
+    EXPECT_EQ(game().lines[2].removed, 1);
+    EXPECT_EQ(game().linesLeft, 5);
+    EXPECT_EQ(CountEvents("remove_line"), 1);
+}
+
+TEST_F(GameTest, AnAreaBonusFillsTheSixCellsAroundItsTarget) {
+    LoadPlainLevel();
+    const int target = 2 * 11 + 2;
+    EXPECT_EQ(PlaceOn(target, Bonus::Area), 50);
+    const int expected[] = {target, 2 * 11 + 1, 2 * 11 + 3, 11 + 2, 11 + 3, 3 * 11 + 2, 3 * 11 + 3};
+    int filled = 0;
+    for (int i = 0; i < game().cellCount; ++i) filled += game().cells[i].filled;
+    EXPECT_EQ(filled, 7);
+    for (int c : expected) EXPECT_EQ(game().cells[c].filled, 1) << c;
+    EXPECT_EQ(CountEvents("fill_area"), 1);
+}
+
+TEST_F(GameTest, LevelRewardsArriveTogether2_75SecondsAfterTheEnd) {
+    struct Case {
+        const char* what;
+        bool bonusLevel;
+        float timeLeft;
+        int atOnce, total;
+    } cases[] = {
+        {"regular, 37.9 s left", false, 37.9f, 0, 37 + 1500},
+        {"regular, finished late in Relax", false, -5.2f, 0, 1500},
+        {"bonus level", true, 12.0f, 1000, 4750},
+    };
+    for (const Case& c : cases) {
+        TheEffectQueue().Clear();
+        game().score = 100;
+        game().timeLeft = c.timeLeft;
+        if (c.bonusLevel) game().QueueBonusLevelRewards();
+        else game().QueueRegularLevelRewards();
+        EXPECT_EQ(game().score, 100 + c.atOnce) << c.what;
+        RunEffects(2740);
+        if (!c.bonusLevel) {
+            EXPECT_EQ(game().score, 100) << c.what;
+            EXPECT_EQ(game().timeLeft, 0.0f) << c.what << ": the clock was emptied at 1.75 s";
+        }
+        RunEffects(1200);
+        EXPECT_EQ(game().score, 100 + c.total) << c.what;
+        RunEffects(3000); // each addition happens exactly once
+        EXPECT_EQ(game().score, 100 + c.total) << c.what;
+        EXPECT_TRUE(TheEffectQueue().Idle()) << c.what;
+    }
+}
