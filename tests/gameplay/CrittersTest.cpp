@@ -1,0 +1,72 @@
+#include "gameplay/support/GameTestSupport.h"
+
+namespace {
+constexpr int kTarget = 11 + 4; // line 1, y about 0.55..0.6 at the start
+}
+
+TEST_F(GameTest, TheBugComesForAFilledCellLowOnTheScreen) {
+    LoadPlainLevel();
+    game().bug.interval = 0;
+    for (int i = 0; i < game().cellCount; ++i) game().cells[i].filled = 1;
+    Advance(10);
+    for (int i = 0; i < 1000 && !game().bug.active; ++i) game().BugArrivalCheck();
+    ASSERT_EQ(game().bug.active, 1);
+    const ShapeCell& c = game().cells[game().bug.targetCell];
+    EXPECT_GT(c.y, 0.55f);
+    EXPECT_LT(c.y, 1.05f);
+    EXPECT_EQ(CountEvents("bug_alarm"), 1);
+    EXPECT_FLOAT_EQ(game().bug.x, -0.1f);
+}
+
+TEST_F(GameTest, TheBugEatsUnlessItsLineWentFirst) {
+    struct Case {
+        const char* what;
+        int hideAtState; // -1 never
+        bool eaten;
+    } cases[] = {{"eats", -1, true}, {"line goes while walking in", 0, false}, {"line goes while eating", 1, false}};
+    for (const Case& c : cases) {
+        LoadPlainLevel();
+        events.clear();
+        ShapeCell& target = game().cells[kTarget];
+        target.filled = 1;
+        game().bug.active = 1;
+        game().bug.state = 0;
+        game().bug.x = game().bug.startX;
+        game().bug.y = game().bug.startY;
+        game().bug.targetCell = kTarget;
+        bool reachedCell = false;
+        for (int i = 0; i < 3000 && game().bug.active; ++i) {
+            if (game().bug.state == c.hideAtState) target.shown = 0;
+            reachedCell = reachedCell || game().bug.state == 1;
+            Advance(10);
+            game().UpdateBug(0.01f);
+        }
+        EXPECT_EQ(game().bug.active, 0) << c.what << ": it left";
+        EXPECT_EQ(target.filled, c.eaten ? 0 : 1) << c.what;
+        EXPECT_EQ(CountEvents("shape_clear"), c.eaten ? 1 : 0) << c.what;
+        EXPECT_EQ(reachedCell, c.hideAtState != 0) << c.what;
+    }
+}
+
+TEST_F(GameTest, ButterfliesDriftingOffTheScreenComeBackAtItsEdge) {
+    game().DrawButterflies(); // creates them
+    struct Case {
+        float x, y, heading, wantX, wantY;
+    } cases[] = {
+        {-0.299f, 0.5f, 3.1415927f, -0.05f, 0.5f},
+        {1.299f, 0.5f, 0, 1.05f, 0.5f},
+        {0.5f, 1.299f, 3.1415927f / 2, 0.5f, 1.05f},
+        {0.5f, 0.5f, 0, 0.52f, 0.5f},
+    };
+    for (const Case& c : cases) {
+        Butterfly& b = game().butterflies[0];
+        b.x = c.x;
+        b.y = c.y;
+        b.heading = c.heading;
+        b.speed = 0.02f;
+        b.wandering = 0;
+        game().UpdateButterflies(1.0f);
+        EXPECT_NEAR(b.x, c.wantX, 1e-4f);
+        EXPECT_NEAR(b.y, c.wantY, 1e-4f);
+    }
+}

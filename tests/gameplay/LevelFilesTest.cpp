@@ -1,0 +1,232 @@
+#include "gameplay/support/GameTestSupport.h"
+
+#include "gameplay/EngineCalls.h"
+
+#include <cstring>
+#include <random>
+#include <set>
+
+namespace {
+
+bool Logged(const std::vector<std::string>& lines, const std::string& text) {
+    for (const std::string& l : lines)
+        if (l.find(text) != std::string::npos) return true;
+    return false;
+}
+
+// The level's tables hold only what the level may use.
+void ExpectConsistentLevel(const Game& g) {
+    ASSERT_GE(g.cellCount, 0);
+    ASSERT_LE(g.cellCount, kMaxCells);
+    ASSERT_LE(g.shapeClassCount, kMaxClasses);
+    ASSERT_LE(g.classCount, kMaxClasses);
+    for (int i = 0; i < g.cellCount; ++i) {
+        const ShapeCell& c = g.cells[i];
+        ASSERT_GE(c.classIndex, 0);
+        ASSERT_LT(c.classIndex, g.shapeClassCount);
+        ASSERT_GE(c.shape, 0);
+        ASSERT_LT(c.shape, g.levelClasses[c.classIndex].shapeCount);
+    }
+    for (int k = 0; k < g.classCount; ++k) {
+        ASSERT_LE(g.classTable[k].shapeCount, kMaxShapesPerClass);
+        ASSERT_LT(std::strlen(g.classTable[k].name), static_cast<size_t>(kNameSize));
+    }
+}
+
+} // namespace
+
+TEST_F(GameTest, AClassFileThatCannotBeUsedLeavesTheTableAndSaysSo) {
+    WriteClasses(4, 2);
+    ASSERT_TRUE(game().LoadShapeClasses("classes.xml"));
+    struct Case {
+        const char* what;
+        const char* content; // null: no file
+    } cases[] = {
+        {"missing", nullptr},
+        {"not XML", "<Level><ShapeClass name='a'>"},
+        {"no Level element", "<?xml version='1.0'?><Levels><ShapeClass name='a'/></Levels>"},
+    };
+    for (const Case& c : cases) {
+        logLines.clear();
+        std::string name = std::string("bad_") + std::to_string(&c - cases) + ".xml";
+        if (c.content) WriteFile(name, c.content);
+        EXPECT_FALSE(game().LoadShapeClasses(name.c_str())) << c.what;
+        EXPECT_TRUE(Logged(logLines, "Fatal error, cannot load XML: " + name)) << c.what;
+        EXPECT_EQ(game().classCount, 4) << c.what;
+    }
+}
+
+TEST_F(GameTest, TheClassTableKeepsItsLimits) {
+    std::string text = "<Level>";
+    for (int c = 0; c < 35; ++c) {
+        text += "<ShapeClass name='" + std::string(c == 0 ? 400 : 3, 'n') + std::to_string(c) + "' soundEvent='e'>";
+        for (int s = 0; s < (c == 1 ? 12 : 1); ++s) text += "<Shape mainImage='m.png' maskImage='k.png'/>";
+        text += "</ShapeClass>";
+    }
+    WriteFile("classes.xml", text + "<ShapeClass/></Level>");
+    ASSERT_TRUE(game().LoadShapeClasses("classes.xml"));
+    EXPECT_EQ(game().classCount, 30);
+    EXPECT_EQ(game().classTable[1].shapeCount, 10);
+    EXPECT_EQ(std::strlen(game().classTable[0].name), 254u);
+    EXPECT_STREQ(game().classTable[2].name, "nnn2");
+    EXPECT_STREQ(game().classTable[2].shapes[0].maskImage, "k.png");
+}
+
+TEST_F(GameTest, TheLevelTakesItsNamedClassesFirstAndRejectsWhatItCannotHave) {
+    WriteClasses(8, 3);
+    ASSERT_TRUE(game().LoadShapeClasses("classes.xml"));
+    struct Case {
+        const char* what;
+        const char* count;
+        const char* list;
+        std::vector<std::string> firstNames; // empty: rejected
+    } cases[] = {
+        {"named then random", "4", ",c5,,c2,", {"c5", "c2"}},
+        {"all named", "3", "c7,c0,c1", {"c7", "c0", "c1"}},
+        {"more names than classes used", "1", "c3,c4", {"c3"}},
+        {"no list", "8", "", {}},
+        {"unknown name", "3", "c1,zz", {}},
+        {"repeated name", "3", "c1,c1", {}},
+        {"names differ in case", "2", "C1", {}},
+        {"more classes than exist", "9", "", {}},
+        {"no classes", "0", "", {}},
+    };
+    for (const Case& c : cases) {
+        WriteLevel(2, {{"levelTime", "60"}, {"shapeClassCount", c.count}, {"shapeClassList", c.list},
+                       {"lineShapeCount", "11"}});
+        game().levelNumber = 2;
+        logLines.clear();
+        game().LoadLevel();
+        const bool rejected = c.firstNames.empty() && std::strcmp(c.count, "8") != 0;
+        if (rejected) {
+            EXPECT_EQ(game().cellCount, 0) << c.what;
+            EXPECT_TRUE(Logged(logLines, "Fatal error, cannot load XML: Levels\\level_2.xml")) << c.what;
+            continue;
+        }
+        ASSERT_EQ(game().shapeClassCount, std::atoi(c.count)) << c.what;
+        EXPECT_EQ(game().cellCount, 66) << c.what;
+        std::set<std::string> distinct;
+        for (int i = 0; i < game().shapeClassCount; ++i) distinct.insert(game().levelClasses[i].name);
+        EXPECT_EQ(static_cast<int>(distinct.size()), game().shapeClassCount) << c.what;
+        for (size_t i = 0; i < c.firstNames.size(); ++i)
+            EXPECT_EQ(game().levelClasses[i].name, c.firstNames[i]) << c.what;
+        // Every class of the level is on the board at least once.
+        std::set<int> seen;
+        for (int i = 0; i < game().cellCount; ++i) seen.insert(game().cells[i].classIndex);
+        EXPECT_EQ(static_cast<int>(seen.size()), game().shapeClassCount) << c.what;
+        ExpectConsistentLevel(game());
+    }
+}
+
+TEST_F(GameTest, LevelAttributesReadAsTheLevelFileGivesThem) {
+    WriteClasses(6, 3);
+    ASSERT_TRUE(game().LoadShapeClasses("classes.xml"));
+    struct Case {
+        const char* what;
+        std::map<std::string, std::string> attributes;
+        int mode;
+        bool bonus;
+        float levelTime, lineSpeed;
+        int cells, shapesPerClass;
+    } cases[] = {
+        {"bonus level", {{"bonusLevel", "true"}, {"levelTime", "45.5"}, {"lineSpeed", " 0.05x"}}, Mode::Classic,
+         true, 45.5f, 0.05f, 66, 1},
+        {"letter case is not bonus", {{"bonusLevel", "True"}, {"levelTime", "abc"}}, Mode::Relax, false, 0, 0, 66, 1},
+        {"absent time and speed", {}, Mode::Transformer, false, 0, 0, 66, 3},
+        {"huge numbers", {{"levelTime", "1e400"}, {"lineSpeed", "-1e400"}, {"lineShapeCount", "1e30"}},
+         Mode::Classic, false, 1e6f, -100, 180, 1},
+        {"negative cells", {{"lineShapeCount", "-4"}, {"levelTime", "-7.9"}}, Mode::Classic, false, -7.9f, 0, 0, 1},
+    };
+    for (const Case& c : cases) {
+        auto attributes = c.attributes;
+        attributes.emplace("shapeClassCount", "3");
+        attributes.emplace("lineShapeCount", "11");
+        WriteLevel(3, attributes);
+        game().gameMode = c.mode;
+        game().levelNumber = 3;
+        game().LoadLevel();
+        EXPECT_EQ(game().IsBonusLevel(), c.bonus) << c.what;
+        EXPECT_FLOAT_EQ(game().levelTime, c.levelTime) << c.what;
+        EXPECT_FLOAT_EQ(game().lineSpeed, c.lineSpeed) << c.what;
+        EXPECT_EQ(game().cellCount, c.cells) << c.what;
+        EXPECT_EQ(game().levelClasses[0].shapeCount, c.shapesPerClass) << c.what;
+        ExpectConsistentLevel(game());
+    }
+}
+
+TEST_F(GameTest, TheLevelProbeAsksForALevelDocument) {
+    WriteLevel(1, {{"levelTime", "10"}});
+    WriteFile("Levels/level_2.xml", "<?xml version='1.0'?><Other/>");
+    WriteFile("Levels/level_3.xml", "<LevelMap levelTime='1'");
+    EXPECT_TRUE(Game::LevelFileExists(1));
+    EXPECT_FALSE(Game::LevelFileExists(2));
+    EXPECT_FALSE(Game::LevelFileExists(3));
+    EXPECT_FALSE(Game::LevelFileExists(4));
+}
+
+// Seeded mutations of good files: byte flips, cuts, huge and odd numbers,
+// dropped attributes. Loading must never overrun, hang or leave a table
+// that points outside itself.
+TEST_F(GameTest, MutatedLevelAndClassFilesNeverBreakTheLoaders) {
+    WriteClasses(12, 4);
+    std::string classes;
+    {
+        std::vector<uint8_t> bytes;
+        std::FILE* f = std::fopen("classes.xml", "rb");
+        ASSERT_NE(f, nullptr);
+        int ch;
+        while ((ch = std::fgetc(f)) != EOF) classes.push_back(static_cast<char>(ch));
+        std::fclose(f);
+    }
+    const std::string level =
+        "<?xml version=\"1.0\"?>\n<LevelMap newShapeTime=\"0.1\" levelTime=\"90\" shapeClassCount=\"5\" "
+        "bonusLevel=\"false\" shapeClassList=\"c1,c2,c3\" lineSpeed=\"0.04\" fBugAppearanceRange=\"20\" "
+        "lineShapeCount=\"11\" fBonusAnyShapeP=\"0.05\" fBonusBandP=\"0.1\" fBonusAreaP=\"0.1\">\n"
+        "<ShapeCell xc=\"0.3\" yc=\"0.2\"/>\n</LevelMap>\n";
+    const char* oddValues[] = {"1e999", "-1e999", "nan", "inf", "99999999999", "-2147483649", "0x40", "30", "31",
+                               "181", "-0", "", "c1,c1,c1", ",,,,", "3.999"};
+    std::mt19937 random(20240611);
+    for (int round = 0; round < 500; ++round) {
+        const bool mutateClasses = round % 5 == 0;
+        std::string text = mutateClasses ? classes : level;
+        switch (random() % 4) {
+        case 0: // byte flips
+            for (int k = 0, n = 1 + random() % 8; k < n && !text.empty(); ++k)
+                text[random() % text.size()] = static_cast<char>(random() % 256);
+            break;
+        case 1: // a cut
+            text.resize(random() % (text.size() + 1));
+            break;
+        case 2: { // an odd value in place of some quoted value
+            size_t quote = text.find('"', random() % text.size());
+            size_t end = quote == std::string::npos ? quote : text.find('"', quote + 1);
+            if (end != std::string::npos)
+                text.replace(quote + 1, end - quote - 1, oddValues[random() % std::size(oddValues)]);
+            break;
+        }
+        default: { // an attribute dropped
+            size_t space = text.find(' ', random() % text.size());
+            size_t end = space == std::string::npos ? space : text.find('"', text.find('"', space) + 1);
+            if (end != std::string::npos) text.erase(space, end - space + 1);
+            break;
+        }
+        }
+        if (mutateClasses) {
+            WriteFile("classes.xml", text);
+            game().LoadShapeClasses("classes.xml");
+            WriteFile("Levels/level_4.xml", level);
+        } else {
+            WriteFile("Levels/level_4.xml", text);
+        }
+        game().gameMode = round % 3;
+        game().levelNumber = 4;
+        game().LoadLevel();
+        ExpectConsistentLevel(game());
+        if (HasFatalFailure()) {
+            ADD_FAILURE() << "round " << round << ":\n" << text;
+            return;
+        }
+        game().ResolveImages();
+        Game::LevelFileExists(4);
+    }
+}
