@@ -1,0 +1,137 @@
+#include "FontSheet.h"
+
+#include "Paint.h"
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+namespace Content {
+
+namespace {
+
+const char* const Marker = "@FONT@";
+const double GlyphSize = 28;
+const double Outline = 2.2;
+
+// Where a glyph's centre and baseline sit in its cell: the game draws a cell
+// without its right 6 % and top 8 %, so the visible middle is there.
+double CellCentreX() { return FontCellWidth * 0.94 / 2; }
+double CellBaseline() { return FontCellHeight * (0.08 + 0.92 / 2) + GlyphSize * 0.729 / 2; }
+
+} // namespace
+
+bool ReadLanguageTemplate(const std::string& path, LanguageTemplate& out)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        std::fprintf(stderr, "content: cannot read %s\n", path.c_str());
+        return false;
+    }
+    std::stringstream ss;
+    ss << in.rdbuf();
+    out.text = ss.str();
+    std::istringstream lines(out.text);
+    std::string line;
+    const std::string key = "English\\=";
+    while (std::getline(lines, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line.compare(0, key.size(), key) == 0) {
+            out.imageFolder = line.substr(key.size());
+            for (char& c : out.imageFolder)
+                if (c == '\\')
+                    c = '/';
+        }
+    }
+    if (out.text.find(Marker) == std::string::npos) {
+        std::fprintf(stderr, "content: %s has no %s line\n", path.c_str(), Marker);
+        return false;
+    }
+    return true;
+}
+
+const std::string& FontSymbols()
+{
+    // Letters and digits first; the blank sits in the middle of the list so
+    // that no INI reader can trim it away.
+    static const std::string symbols = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789 "
+                                       "!\"#$%&'()*+,-./:;<=>?@[\\]^_`{|}~";
+    return symbols;
+}
+
+bool MakeFont(Output& out, const LanguageTemplate& language)
+{
+    const std::string& symbols = FontSymbols();
+    const int w = FontColumns * FontCellWidth, h = FontRows * FontCellHeight;
+    Canvas sheet(w, h);
+    std::vector<double> widths(size_t(FontColumns * FontRows), 0.0);
+
+    auto glyphPaths = [&](cairo_t* cr, bool measure) {
+        UseFace(cr, Face::SansBold, GlyphSize);
+        for (size_t k = 0; k < symbols.size(); ++k) {
+            char s[2] = {symbols[k], 0};
+            cairo_text_extents_t e;
+            cairo_text_extents(cr, s, &e);
+            if (measure)
+                widths[k] = (e.x_advance + Outline * 1.2) * 16.0 / (FontCellWidth * 0.94);
+            if (symbols[k] == ' ')
+                continue;
+            double cx = double(k % FontColumns) * FontCellWidth, cy = double(k / FontColumns) * FontCellHeight;
+            cairo_move_to(cr, cx + CellCentreX() - e.x_advance / 2, cy + CellBaseline());
+            cairo_text_path(cr, s);
+        }
+    };
+    // A soft dark glow under the outline.
+    Field glow = Coverage(w, h, [&](cairo_t* cr) {
+        glyphPaths(cr, true);
+        cairo_set_line_width(cr, Outline * 2 + 2.5);
+        cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+        cairo_stroke_preserve(cr);
+        cairo_fill(cr);
+    });
+    Blur(glow, 1);
+    PaintField(sheet.cr, glow, Rgb{0.12, 0.05, 0.02}, 0.55);
+
+    cairo_t* cr = sheet.cr;
+    glyphPaths(cr, false);
+    cairo_set_line_width(cr, Outline * 2);
+    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+    SetColor(cr, Hex(0x3A1A0C));
+    cairo_stroke_preserve(cr);
+    cairo_pattern_t* g = cairo_pattern_create_linear(0, 0, 0, FontCellHeight);
+    cairo_pattern_set_extend(g, CAIRO_EXTEND_REPEAT);
+    AddStop(g, 0.0, Rgb{1, 1, 1});
+    AddStop(g, 0.55, Rgb{1, 1, 1});
+    AddStop(g, 0.85, Hex(0xFFE9B8));
+    AddStop(g, 1.0, Hex(0xFFE9B8));
+    cairo_set_source(cr, g);
+    cairo_fill(cr);
+    cairo_pattern_destroy(g);
+    if (!out.WritePng(language.imageFolder + "font01.png", sheet.surface))
+        return false;
+
+    std::ostringstream desc;
+    desc << "SymbolList=" << symbols << "\n";
+    desc << "SYMBOLS_IN_ROW=" << FontColumns << "\n";
+    desc << "SYMBOLS_IN_COL=" << FontRows << "\n";
+    for (int r = 0; r < FontRows; ++r) {
+        char key[32];
+        std::snprintf(key, sizeof key, r + 1 < 10 ? "Line0%d_Width=" : "Line%d_Width=", r + 1);
+        desc << key;
+        for (int c = 0; c < FontColumns; ++c) {
+            char num[16];
+            std::snprintf(num, sizeof num, "%.1f", std::min(16.0, widths[size_t(r * FontColumns + c)]));
+            desc << (c ? "," : "") << num;
+        }
+        desc << "\n";
+    }
+    std::string text = language.text;
+    size_t at = text.find(Marker);
+    size_t end = text.find('\n', at);
+    text.replace(at, end == std::string::npos ? std::string::npos : end + 1 - at, desc.str());
+    return out.WriteText("language.ini", text);
+}
+
+} // namespace Content

@@ -1,0 +1,2 @@
+#include "Music.h"
+namespace Content { void MakeMusic(Output&) {} }

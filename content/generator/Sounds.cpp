@@ -1,0 +1,2 @@
+#include "Sounds.h"
+namespace Content { void MakeSounds(Output&) {} }
