@@ -1,0 +1,311 @@
+#include "engine/SoundEvents.h"
+
+#include "engine/AppLog.h"
+#include "engine/RandomInt.h"
+#include "framework/DSoundManager.h"
+#include "framework/QuillAppBase.h"
+#include "framework/SoundTestFiles.h"
+#include "framework/platform/Files.h"
+#include "framework/platform/HeadlessPlatform.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+#include <unistd.h>
+
+using namespace soundtest;
+
+namespace {
+
+// Records what the sound events ask of the framework. A sound loads when its
+// file exists in the working folder.
+class RecordingSoundManager : public Quill::SoundManager {
+public:
+    class Instance : public Quill::SoundInstance {
+    public:
+        Instance(RecordingSoundManager& o, uint32_t i) : owner(o), id(i) {}
+        void Release() override {}
+        void SetInheritedVolume(double) override {}
+        void SetInheritedPan(int32_t) override {}
+        void AdjustPitch(double) override {}
+        void SetVolume(double) override {}
+        void SetPan(int32_t) override {}
+        bool Play(bool looping, bool autoRelease) override {
+            owner.plays.push_back({id, owner.volumes.count(id) ? owner.volumes[id] : 1.0});
+            EXPECT_FALSE(looping);
+            EXPECT_TRUE(autoRelease);
+            return true;
+        }
+        void Stop() override {}
+        bool IsPlaying() override { return false; }
+        bool IsFinished() override { return true; }
+        double GetVolume() override { return 1.0; }
+        RecordingSoundManager& owner;
+        uint32_t id;
+    };
+
+    bool Initialized() override { return true; }
+    bool LoadSound(uint32_t id, const std::string& fileName) override {
+        loads.push_back(fileName);
+        if (!Quill::FileExists(fileName + ".wav") && !Quill::FileExists(fileName + ".ogg")) return false;
+        loaded[id] = fileName;
+        return true;
+    }
+    bool SetSoundVolume(uint32_t id, double volume) override {
+        volumes[id] = volume;
+        return id < 256;
+    }
+    Quill::SoundInstance* AcquireInstance(uint32_t id) override {
+        if (!loaded.count(id)) return nullptr;
+        instance = std::make_unique<Instance>(*this, id);
+        return instance.get();
+    }
+    void FreeAllSounds() override {
+        ++freeAll;
+        loaded.clear();
+    }
+
+    struct Play {
+        uint32_t id;
+        double volume;
+    };
+    std::vector<std::string> loads;
+    std::map<uint32_t, std::string> loaded;
+    std::map<uint32_t, double> volumes;
+    std::vector<Play> plays;
+    std::unique_ptr<Instance> instance;
+    int freeAll = 0;
+};
+
+class SoundEventsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(chdir(dir.path.c_str()), 0);
+        AppLogResetForTests();
+        ResetSoundEvents();
+        SetSoundEventsManager(&manager);
+        SeedRandom(7);
+        Quill::MakeFolder("Sound");
+    }
+    void TearDown() override {
+        ResetSoundEvents();
+        ASSERT_EQ(chdir("/"), 0);
+    }
+    void Script(const std::string& text) { WriteBytes(dir / "sound.ini", Bytes(text.begin(), text.end())); }
+    void SoundFile(const std::string& name) { WriteBytes(dir / name, Wav16(1, 22050, {1, 2, 3})); }
+    std::string Log() {
+        Bytes b = ReadBytes(dir / "app.log");
+        return std::string(b.begin(), b.end());
+    }
+    std::vector<std::string> EventNames() {
+        std::vector<std::string> names;
+        const SoundEvents& t = GetSoundEvents();
+        for (uint32_t i = 0; i < t.eventCount; ++i) names.push_back(t.events[i].name);
+        return names;
+    }
+
+    TempFolder dir;
+    RecordingSoundManager manager;
+};
+
+std::string Repeat(char c, size_t n) { return std::string(n, c); }
+
+} // namespace
+
+TEST_F(SoundEventsTest, ScriptsGiveTheirEvents) {
+    std::string many, hundred;
+    for (int i = 0; i < 101; ++i) many += "[e" + std::to_string(i) + "]\nfile0=Sound\\a.wav\n";
+    for (int i = 0; i < 100; ++i) hundred += "[e" + std::to_string(i) + "]\n";
+    struct Case {
+        const char* name;
+        std::string script;
+        std::vector<std::string> events;
+        int firstFileCount;
+        float firstVolume;
+    } cases[] = {
+        {"a gap in the file keys ends the list", "[click]\nfile0=Sound\\a.wav\nfile2=Sound\\c.wav\n", {"click"}, 1,
+         1.0f},
+        {"a header with a trailing comment", "[place_shape] ; placed\nvolume=0.5\nfile0=Sound\\a.wav\n",
+         {"place_shape"}, 1, 0.5f},
+        {"all ten file keys, never an eleventh",
+         "[x]\nfile0=a\nfile1=a\nfile2=a\nfile3=a\nfile4=a\nfile5=a\nfile6=a\nfile7=a\nfile8=a\nfile9=a\nfile10=a\n",
+         {"x"}, 10, 1.0f},
+        {"duplicate sections stay two entries", "[d]\nfile0=a\n[d]\nfile0=b\n", {"d", "d"}, 1, 1.0f},
+        {"a volume that is no number", "[v]\nvolume=loud\nfile0=a\n", {"v"}, 1, 0.0f},
+        {"lines that are no headers", "; comment\nfile0=a\n [indented]\n\n[ok]\r\nfile0=a\r\n", {"ok"}, 1, 1.0f},
+        {"a header without its bracket", "[open\n[]\n", {"ope", ""}, 0, 1.0f},
+        {"a long name is cut", "[" + Repeat('n', 80) + "]\nfile0=a\n", {Repeat('n', 59)}, 0, 1.0f},
+        {"an over-long line is skipped whole", "[a]\n" + Repeat('z', 300) + "[b]\n" + Repeat('[', 600) + "\n[c]\n",
+         {"a", "c"}, 0, 1.0f},
+        {"no script", "", {}, 0, 0.0f},
+    };
+    for (const Case& c : cases) {
+        if (c.script.empty())
+            std::remove((dir / "sound.ini").c_str());
+        else
+            Script(c.script);
+        ASSERT_TRUE(LoadSoundEvents("sound.ini")) << c.name;
+        EXPECT_EQ(EventNames(), c.events) << c.name;
+        if (c.events.empty()) continue;
+        const SoundEvent& first = GetSoundEvents().events[0];
+        if (c.firstFileCount > 0) {
+            EXPECT_EQ(first.fileCount, c.firstFileCount) << c.name;
+            EXPECT_FLOAT_EQ(first.volume, c.firstVolume) << c.name;
+        }
+    }
+    Script(many);
+    LoadSoundEvents("sound.ini");
+    EXPECT_EQ(GetSoundEvents().eventCount, 100u);
+    EXPECT_NE(Log().find("===> Warning: too many sound events"), std::string::npos);
+    EXPECT_NE(Log().find("Loading sound events script: 100 events parsed"), std::string::npos);
+
+    AppLog("---", LogNewFile);
+    Script(hundred);
+    LoadSoundEvents("sound.ini");
+    EXPECT_EQ(GetSoundEvents().eventCount, 100u);
+    EXPECT_EQ(Log().find("too many sound events"), std::string::npos); // a full table is not too many
+}
+
+TEST_F(SoundEventsTest, LongFileValuesAreCutAndNeverOverrun) {
+    Script("[x]\nfile0=" + Repeat('f', 250) + "\nvolume=" + Repeat('9', 250) + "\n");
+    LoadSoundEvents("sound.ini");
+    const SoundEvent& e = GetSoundEvents().events[0];
+    EXPECT_EQ(std::string(e.files[0]), Repeat('f', 59));
+    EXPECT_EQ(PickEventSound("x"), -1); // no such file, and no id spent
+    EXPECT_EQ(GetSoundEvents().soundCount, 0u);
+}
+
+TEST_F(SoundEventsTest, ThreeFilesAreAllChosenAndLoadedOnce) {
+    for (const char* f : {"a.wav", "b.wav", "c.wav"}) SoundFile(std::string("Sound/") + f);
+    Script("[chomp]\nvolume=0.5\nfile0=Sound\\a.wav\nfile1=Sound\\b.wav\nfile2=Sound\\c.wav\n");
+    LoadSoundEvents("sound.ini");
+    std::map<int, int> counts;
+    for (int i = 0; i < 300; ++i) {
+        int id = PickEventSound("chomp");
+        ASSERT_GE(id, 0);
+        ASSERT_TRUE(PlaySoundId(id));
+        ++counts[id];
+    }
+    ASSERT_EQ(counts.size(), 3u);
+    for (auto& c : counts) EXPECT_GT(c.second, 60) << c.first;
+    EXPECT_EQ(manager.loads.size(), 3u);
+    EXPECT_EQ(GetSoundEvents().soundCount, 3u);
+    for (auto& p : manager.plays) EXPECT_DOUBLE_EQ(p.volume, 0.5); // set before the start
+}
+
+TEST_F(SoundEventsTest, AnEventPlayedTwiceLoadsOnceAndPlaysTwice) {
+    SoundFile("Sound/place.wav");
+    Script("[place_shape]\nfile0=Sound\\place.wav\n");
+    LoadSoundEvents("sound.ini");
+    EXPECT_TRUE(PlaySoundEvent("place_shape"));
+    EXPECT_TRUE(PlaySoundEvent("place_shape"));
+    EXPECT_EQ(manager.loads, (std::vector<std::string>{"Sound\\place"}));
+    ASSERT_EQ(manager.plays.size(), 2u);
+    EXPECT_EQ(std::string(GetSoundEvents().soundNames[0]), "Sound\\place.wav");
+    EXPECT_NE(Log().find("Loading sound: 'Sound\\place.wav' ... OK"), std::string::npos);
+}
+
+TEST_F(SoundEventsTest, MissingEventsAndFilesPlayNothing) {
+    Script("[empty]\nvolume=1\n[broken]\nfile0=Sound\\missing.wav\n");
+    LoadSoundEvents("sound.ini");
+    EXPECT_FALSE(PlaySoundEvent("nope"));
+    EXPECT_FALSE(PlaySoundEvent("empty"));
+    EXPECT_FALSE(PlaySoundEvent("Empty")); // names compare exactly
+    EXPECT_FALSE(PlaySoundEvent(nullptr));
+    EXPECT_FALSE(PlaySoundEvent("broken"));
+    EXPECT_FALSE(PlaySoundEvent("broken")); // tried again, failed again
+    EXPECT_TRUE(manager.plays.empty());
+    EXPECT_EQ(manager.loads.size(), 2u);
+    std::string log = Log();
+    EXPECT_NE(log.find("Warning: couldn't find sound event - nope\n"), std::string::npos);
+    EXPECT_NE(log.find("Warning: couldn't find sound event - empty\n"), std::string::npos);
+    EXPECT_NE(log.find("Loading sound: 'Sound\\missing.wav' ... FAILED"), std::string::npos);
+}
+
+TEST_F(SoundEventsTest, TheSoundTableHoldsAHundred) {
+    for (int i = 0; i < 101; ++i) SoundFile("Sound/s" + std::to_string(i) + ".wav");
+    for (int i = 0; i < 100; ++i) ASSERT_TRUE(LoadSound(("Sound\\s" + std::to_string(i) + ".wav").c_str())) << i;
+    EXPECT_FALSE(LoadSound("Sound\\s100.wav"));
+    EXPECT_EQ(FindOrLoadSound("Sound\\s42.wav"), 42);
+    EXPECT_EQ(FindOrLoadSound("Sound\\s100.wav"), -1);
+    EXPECT_NE(Log().find("===> Warning: too many sound files"), std::string::npos);
+    struct {
+        int id;
+        bool plays;
+    } ids[] = {{-1, false}, {0, true}, {99, true}, {100, false}, {1 << 30, false}};
+    for (auto& c : ids) EXPECT_EQ(PlaySoundId(c.id), c.plays) << c.id;
+    FreeMusicManager();
+    EXPECT_EQ(manager.freeAll, 1);
+    EXPECT_EQ(GetSoundEvents().soundCount, 100u); // the tables stay
+    EXPECT_NE(Log().find("FreeMusicManager()\n"), std::string::npos);
+}
+
+TEST_F(SoundEventsTest, PathsThatCannotBeKeptAreRefused) {
+    std::string longName = "Sound\\" + Repeat('l', 60) + ".wav";
+    SoundFile("Sound/" + Repeat('l', 60) + ".wav");
+    EXPECT_FALSE(LoadSound(longName.c_str()));
+    EXPECT_EQ(FindOrLoadSound(longName.c_str()), -1);
+    EXPECT_FALSE(LoadSound("ab"));
+    EXPECT_FALSE(LoadSound(nullptr));
+    EXPECT_EQ(GetSoundEvents().soundCount, 0u);
+}
+
+TEST_F(SoundEventsTest, TheFolderLoadsOggBeforeWav) {
+    SoundFile("Sound/b.wav");
+    SoundFile("Sound/a.wav");
+    SoundFile("Sound/z.ogg");
+    SoundFile("Sound/notes.txt");
+    LoadSoundFolder("Sound\\");
+    EXPECT_EQ(manager.loads, (std::vector<std::string>{"Sound\\z", "Sound\\a", "Sound\\b"}));
+    EXPECT_EQ(FindOrLoadSound("Sound\\a.wav"), 1);
+}
+
+TEST_F(SoundEventsTest, InitReadsTheVolumesAndTheScript) {
+    Script("[a]\n[b]\n");
+    InitSounds();
+    EXPECT_FLOAT_EQ(GetSoundEvents().musicVolume, 0.8f);
+    EXPECT_FLOAT_EQ(GetSoundEvents().sfxVolume, 0.75f);
+    EXPECT_EQ(GetSoundEvents().eventCount, 2u);
+    WriteBytes(dir / "config.ini", Bytes{});
+    std::string config = "[OPTIONS]\nMusicVolume=0.25\nSfxVolume=0.5\n";
+    WriteBytes(dir / "config.ini", Bytes(config.begin(), config.end()));
+    InitSounds();
+    EXPECT_FLOAT_EQ(GetSoundEvents().musicVolume, 0.25f);
+    EXPECT_FLOAT_EQ(GetSoundEvents().sfxVolume, 0.5f);
+    EXPECT_TRUE(SetMusicVolume(0.4f));
+    EXPECT_FLOAT_EQ(GetSoundEvents().musicVolume, 0.4f);
+}
+
+// Through the application: its effects volume and its mute reach the mixer.
+TEST_F(SoundEventsTest, AMutedApplicationIsSilent) {
+    auto previous = Quill::SetPlatform(std::make_unique<Quill::HeadlessPlatform>(true));
+    {
+        SetSoundEventsManager(nullptr);
+        Quill::QuillAppBase app;
+        auto mixer = std::make_shared<Quill::Mixer>();
+        app.soundManager = std::make_unique<Quill::DSoundManager>(mixer);
+        WriteBytes(dir / "Sound/tone.wav", Wav16(1, 44100, std::vector<int16_t>(2000, 10000)));
+        Script("[tone]\nfile0=Sound\\tone.wav\n");
+        LoadSoundEvents("sound.ini");
+        EXPECT_TRUE(SetSfxVolume(1.0f));
+        std::vector<int16_t> out(64);
+        auto render = [&] {
+            std::fill(out.begin(), out.end(), 0);
+            mixer->Render(out.data(), 32);
+            return out[10];
+        };
+        ASSERT_TRUE(PlaySoundEvent("tone"));
+        EXPECT_EQ(render(), 10000);
+        app.Mute(true);
+        EXPECT_EQ(render(), 0); // the playing sound goes quiet
+        ASSERT_TRUE(PlaySoundEvent("tone"));
+        EXPECT_EQ(render(), 0); // and so does a new one
+        app.Unmute(true);
+        EXPECT_EQ(render(), 20000);
+        SetSfxVolume(0.5f);
+        EXPECT_NEAR(render(), 20000 * std::pow(10.0, -605 / 2000.0), 2);
+        EXPECT_DOUBLE_EQ(app.GetSfxVolume(), 0.5);
+    }
+    Quill::SetPlatform(std::move(previous));
+}
