@@ -9,7 +9,7 @@
 // both renderers are interleaved; the medians are printed, and as the last
 // lines the ratio ours / pixman per scene (at most 1.0 is the goal).
 //
-// bench_RendererBench [--path plain|sse2|avx2] [--frames N]
+// bench_RendererBench [--path plain|sse2|avx2|avx512] [--frames N]
 #include "framework/Blend.h"
 #include "framework/Graphics.h"
 #include "framework/Image.h"
@@ -196,7 +196,10 @@ int main(int argc, char** argv) {
         if (opt == "--frames") {
             frames = std::max(1, std::atoi(val.c_str()));
         } else if (opt == "--path") {
-            Blend::Path p = val == "plain" ? Blend::Path::Plain : val == "sse2" ? Blend::Path::Sse2 : Blend::Path::Avx2;
+            Blend::Path p = val == "plain"  ? Blend::Path::Plain
+                            : val == "sse2" ? Blend::Path::Sse2
+                            : val == "avx2" ? Blend::Path::Avx2
+                                            : Blend::Path::Avx512;
             if (!Blend::SetPath(p)) {
                 std::fprintf(stderr, "path %s is not supported here\n", val.c_str());
                 return 1;

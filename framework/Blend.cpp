@@ -73,6 +73,8 @@ const SpanKernels* KernelsOf(Path path) {
         return CpuFeatures::HasSse2() ? Sse2Kernels() : nullptr;
     case Path::Avx2:
         return CpuFeatures::HasAvx2() ? Avx2Kernels() : nullptr;
+    case Path::Avx512:
+        return CpuFeatures::HasAvx512Bw() ? Avx512Kernels() : nullptr;
     case Path::Plain:
         break;
     }
@@ -80,6 +82,7 @@ const SpanKernels* KernelsOf(Path path) {
 }
 
 Path Widest() {
+    if (KernelsOf(Path::Avx512)) return Path::Avx512;
     if (KernelsOf(Path::Avx2)) return Path::Avx2;
     if (KernelsOf(Path::Sse2)) return Path::Sse2;
     return Path::Plain;
@@ -139,6 +142,8 @@ const char* PathName(Path path) {
         return "sse2";
     case Path::Avx2:
         return "avx2";
+    case Path::Avx512:
+        return "avx512";
     case Path::Plain:
         break;
     }

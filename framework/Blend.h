@@ -39,7 +39,7 @@ void BlitSpanPlain(uint32_t* dst, const uint32_t* src, int count, uint32_t mul, 
 void FillSpanPlain(uint32_t* dst, int count, uint32_t color, int mode, bool destKeepsAlpha);
 
 // The sets of span loops.
-enum class Path { Plain, Sse2, Avx2 };
+enum class Path { Plain, Sse2, Avx2, Avx512 };
 
 // Whether this build and this processor can run the path.
 bool PathSupported(Path path);
@@ -48,7 +48,7 @@ Path BestPath();
 // Draws with `path` from now on; false (and no change) when unsupported.
 bool SetPath(Path path);
 Path GetPath();
-// "plain", "sse2" or "avx2".
+// "plain", "sse2", "avx2" or "avx512".
 const char* PathName(Path path);
 
 } // namespace Quill::Blend

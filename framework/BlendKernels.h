@@ -18,5 +18,6 @@ struct SpanKernels {
 // Null when the build has no such loops (not an x86 compiler).
 const SpanKernels* Sse2Kernels();
 const SpanKernels* Avx2Kernels();
+const SpanKernels* Avx512Kernels();
 
 } // namespace Quill::Blend

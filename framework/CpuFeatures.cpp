@@ -12,9 +12,14 @@ bool HasAvx2() {
     __builtin_cpu_init();
     return __builtin_cpu_supports("avx2");
 }
+bool HasAvx512Bw() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
+}
 #else
 bool HasSse2() { return false; }
 bool HasAvx2() { return false; }
+bool HasAvx512Bw() { return false; }
 #endif
 
 } // namespace Quill::CpuFeatures

@@ -9,5 +9,7 @@ namespace Quill::CpuFeatures {
 bool HasSse2();
 // AVX2, and an operating system that saves the wide registers.
 bool HasAvx2();
+// AVX-512 foundation and byte/word instructions.
+bool HasAvx512Bw();
 
 } // namespace Quill::CpuFeatures

@@ -16,7 +16,7 @@ namespace {
 // The paths this machine runs besides the plain one.
 std::vector<Blend::Path> FastPaths() {
     std::vector<Blend::Path> paths;
-    for (Blend::Path p : {Blend::Path::Sse2, Blend::Path::Avx2})
+    for (Blend::Path p : {Blend::Path::Sse2, Blend::Path::Avx2, Blend::Path::Avx512})
         if (Blend::PathSupported(p)) paths.push_back(p);
     return paths;
 }
@@ -197,7 +197,7 @@ TEST(BlendPaths, RowsMatchThePixelRule) {
 
 TEST(BlendPaths, UnsupportedPathIsRefusedAndChangesNothing) {
     Blend::Path before = Blend::GetPath();
-    for (Blend::Path p : {Blend::Path::Sse2, Blend::Path::Avx2}) {
+    for (Blend::Path p : {Blend::Path::Sse2, Blend::Path::Avx2, Blend::Path::Avx512}) {
         if (Blend::PathSupported(p)) continue;
         EXPECT_FALSE(Blend::SetPath(p));
         EXPECT_EQ(Blend::GetPath(), before);

@@ -305,7 +305,7 @@ TEST(Graphics, DrawingAnImageIntoItselfReadsTheOriginal) {
 TEST(Graphics, SamplersGiveTheSameBytesOnEveryPath) {
     auto image = Random(21, 17, 4);
     std::vector<uint32_t> reference;
-    for (Blend::Path path : {Blend::Path::Plain, Blend::Path::Sse2, Blend::Path::Avx2}) {
+    for (Blend::Path path : {Blend::Path::Plain, Blend::Path::Sse2, Blend::Path::Avx2, Blend::Path::Avx512}) {
         if (!Blend::SetPath(path)) continue;
         auto screen = Screen(64, 48, kBack);
         Graphics g(screen.get());

@@ -1,0 +1,79 @@
+// The span loops on AVX-512 (F and BW), sixteen pixels at a time. Like the
+// AVX2 file, only this file is compiled for the instruction set, and Blend
+// calls into it only when the processor has it.
+#include "framework/BlendKernels.h"
+
+#if defined(__x86_64__)
+#pragma GCC target("avx512f,avx512bw")
+// GCC 12's AVX-512 headers start many operations from a deliberately
+// undefined register (`__Y = __Y`) and then warn about it once inlined.
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#include <immintrin.h>
+
+namespace Quill::Blend {
+namespace {
+
+// Byte and word operations work within each 128-bit quarter, as on SSE2, so
+// the shared loops hold. Comparisons give lane masks, turned back into
+// vectors where the loops expect them.
+struct V {
+    using T = __m512i;
+    static constexpr int N = 16;
+
+    static T Load(const uint32_t* p) { return _mm512_loadu_si512(p); }
+    static void Store(uint32_t* p, T v) { _mm512_storeu_si512(p, v); }
+    // The first n (1..15) pixels; masked lanes are neither read nor written.
+    static __mmask16 FirstLanes(int n) { return static_cast<__mmask16>((1u << n) - 1u); }
+    static T LoadPartial(const uint32_t* p, int n) { return _mm512_maskz_loadu_epi32(FirstLanes(n), p); }
+    static void StorePartial(uint32_t* p, T v, int n) { _mm512_mask_storeu_epi32(p, FirstLanes(n), v); }
+    static T Set1(uint32_t x) { return _mm512_set1_epi32(static_cast<int>(x)); }
+    static T Zero() { return _mm512_setzero_si512(); }
+    static T And(T a, T b) { return _mm512_and_si512(a, b); }
+    static T Or(T a, T b) { return _mm512_or_si512(a, b); }
+    // mask ? a : b, bit by bit.
+    static T Select(T mask, T a, T b) { return _mm512_ternarylogic_epi32(mask, a, b, 0xCA); }
+    static T Add16(T a, T b) { return _mm512_add_epi16(a, b); }
+    static T Sub16(T a, T b) { return _mm512_sub_epi16(a, b); }
+    static T Mullo16(T a, T b) { return _mm512_mullo_epi16(a, b); }
+    static T MulhiU16(T a, T b) { return _mm512_mulhi_epu16(a, b); }
+    static T Max16(T a, T b) { return _mm512_max_epi16(a, b); }
+    template <int n> static T Srli16(T a) { return _mm512_srli_epi16(a, n); }
+    template <int n> static T Srli32(T a) { return _mm512_srli_epi32(a, n); }
+    template <int n> static T Slli32(T a) { return _mm512_slli_epi32(a, n); }
+    static T CmpEq32(T a, T b) { return _mm512_maskz_mov_epi32(_mm512_cmpeq_epi32_mask(a, b), Set1(0xFFFFFFFFu)); }
+    static T UnpackLo8(T a, T b) { return _mm512_unpacklo_epi8(a, b); }
+    static T UnpackHi8(T a, T b) { return _mm512_unpackhi_epi8(a, b); }
+    static T UnpackLo32(T a, T b) { return _mm512_unpacklo_epi32(a, b); }
+    static T UnpackHi32(T a, T b) { return _mm512_unpackhi_epi32(a, b); }
+    static T PackUs16(T a, T b) { return _mm512_packus_epi16(a, b); }
+    static T AddsU8(T a, T b) { return _mm512_adds_epu8(a, b); }
+    // Whether every pixel's alpha is 0, or every one 255.
+    static bool AllAlphaZero(T a) { return _mm512_test_epi32_mask(a, Set1(0xFF000000u)) == 0; }
+    static bool AllAlphaFull(T a) {
+        T amask = Set1(0xFF000000u);
+        return _mm512_cmpeq_epi32_mask(_mm512_and_si512(a, amask), amask) == 0xFFFF;
+    }
+    static T BroadcastAlpha16(T a) { return _mm512_shufflehi_epi16(_mm512_shufflelo_epi16(a, 0xFF), 0xFF); }
+    // trunc(a / b) per 32-bit lane for a below 2^24 and b in 1..255.
+    static T DivTrunc32(T a, T b) {
+        return _mm512_cvttps_epi32(_mm512_div_ps(_mm512_cvtepi32_ps(a), _mm512_cvtepi32_ps(b)));
+    }
+};
+
+#include "framework/BlendKernels.inl"
+
+const SpanKernels kernels = {K::Blit, K::Fill};
+
+} // namespace
+
+const SpanKernels* Avx512Kernels() { return &kernels; }
+
+} // namespace Quill::Blend
+
+#else
+
+namespace Quill::Blend {
+const SpanKernels* Avx512Kernels() { return nullptr; }
+} // namespace Quill::Blend
+
+#endif
