@@ -3,7 +3,10 @@
 //   A         an opaque background, 90 alpha sprites (57 x 71), 10 additive
 //             glows (64 x 64) and 20 glyphs (24 x 32) from a sheet;
 //   B         the background and four full-screen layers of partial alpha;
-//   A-tinted  A with every sprite multiplied by a colour of alpha 160.
+//   A-tinted  A with every sprite multiplied by a colour of alpha 160;
+//   C         the background, 30 sprites stretched by 1.5 and 30 turned by
+//             0.5 radians, both bilinear (pixman: a transform, with edge
+//             padding for the stretch and none for the turn).
 // pixman draws premultiplied a8r8g8b8 copies: OVER for normal drawing, ADD
 // for additive, a solid mask for the tint. After a warm-up the frames of
 // both renderers are interleaved; the medians are printed, and as the last
@@ -84,11 +87,15 @@ struct Placement {
 struct Scenes {
     std::unique_ptr<DDImage> screen, background, glow, glyphSheet;
     std::vector<std::unique_ptr<DDImage>> sprites, layers;
-    std::vector<Placement> spriteAt, glowAt, glyphAt;
+    std::vector<Placement> spriteAt, glowAt, glyphAt, stretchAt, turnAt;
+    static constexpr double kTurn = 0.5;
 
     std::unique_ptr<PixmanImage> pScreen, pBackground, pGlow, pGlyphSheet;
     std::vector<std::unique_ptr<PixmanImage>> pSprites, pLayers;
     pixman_image_t* tintMask = nullptr;
+    pixman_image_t* pStretched = nullptr; // sprite 0 with a scaling transform
+    pixman_image_t* pTurned = nullptr;    // sprite 1 with a turning transform
+    int turnW = 0, turnH = 0, turnDx = 0, turnDy = 0;
 
     Scenes() {
         std::mt19937 rng(7);
@@ -132,8 +139,39 @@ struct Scenes {
         for (auto& l : layers) pLayers.push_back(ToPixman(*l, false));
         pixman_color_t tint = {0xFFFF, 0xFFFF, 0xFFFF, 160 * 257};
         tintMask = pixman_image_create_solid_fill(&tint);
+
+        for (int i = 0; i < 30; ++i) {
+            stretchAt.push_back({0, int(rng() % (kW - 86)), int(rng() % (kH - 107))});
+            turnAt.push_back({1, int(rng() % (kW - 100)) + 10, int(rng() % (kH - 100)) + 10});
+        }
+        // Destination to source: scale by 57/86 and 71/107.
+        pStretched = pixman_image_create_bits(PIXMAN_a8r8g8b8, 57, 71, pSprites[0]->bits.data(), 57 * 4);
+        pixman_transform_t t;
+        pixman_transform_init_scale(&t, pixman_double_to_fixed(57.0 / 86), pixman_double_to_fixed(71.0 / 107));
+        pixman_image_set_transform(pStretched, &t);
+        pixman_image_set_filter(pStretched, PIXMAN_FILTER_BILINEAR, nullptr, 0);
+        pixman_image_set_repeat(pStretched, PIXMAN_REPEAT_PAD);
+        // Turned about the sprite's centre (28, 35), drawn over its bounding box.
+        pTurned = pixman_image_create_bits(PIXMAN_a8r8g8b8, 57, 71, pSprites[1]->bits.data(), 57 * 4);
+        double c = std::cos(kTurn), sn = std::sin(kTurn);
+        turnW = int(std::ceil(57 * std::fabs(c) + 71 * std::fabs(sn))) + 2;
+        turnH = int(std::ceil(57 * std::fabs(sn) + 71 * std::fabs(c))) + 2;
+        turnDx = 28 - turnW / 2;
+        turnDy = 35 - turnH / 2;
+        // Box pixel (X, Y) relative to the centre maps back to (X c - Y s, X s + Y c).
+        pixman_transform_t r;
+        pixman_transform_init_identity(&r);
+        pixman_transform_translate(&r, nullptr, pixman_double_to_fixed(-turnW / 2), pixman_double_to_fixed(-turnH / 2));
+        pixman_transform_rotate(&r, nullptr, pixman_double_to_fixed(c), pixman_double_to_fixed(-sn));
+        pixman_transform_translate(&r, nullptr, pixman_double_to_fixed(28), pixman_double_to_fixed(35));
+        pixman_image_set_transform(pTurned, &r);
+        pixman_image_set_filter(pTurned, PIXMAN_FILTER_BILINEAR, nullptr, 0);
     }
-    ~Scenes() { pixman_image_unref(tintMask); }
+    ~Scenes() {
+        pixman_image_unref(tintMask);
+        pixman_image_unref(pStretched);
+        pixman_image_unref(pTurned);
+    }
 
     // --- ours ---
     void OursA(bool tinted) {
@@ -155,6 +193,13 @@ struct Scenes {
         for (auto& l : layers) g.DrawImage(l.get(), 0, 0);
     }
 
+    void OursC() {
+        Graphics g(screen.get());
+        g.DrawImage(background.get(), 0, 0);
+        for (const auto& p : stretchAt) g.DrawImage(sprites[0].get(), Rect(p.x, p.y, 86, 107), Rect(0, 0, 57, 71));
+        for (const auto& p : turnAt) g.DrawRotated(sprites[1].get(), float(p.x), float(p.y), kTurn);
+    }
+
     // --- pixman ---
     void Composite(pixman_op_t op, pixman_image_t* src, pixman_image_t* mask, int sx, int sy, int dx, int dy, int w,
                    int h) {
@@ -172,6 +217,12 @@ struct Scenes {
     void PixmanB() {
         Composite(PIXMAN_OP_OVER, pBackground->image, nullptr, 0, 0, 0, 0, kW, kH);
         for (auto& l : pLayers) Composite(PIXMAN_OP_OVER, l->image, nullptr, 0, 0, 0, 0, kW, kH);
+    }
+    void PixmanC() {
+        Composite(PIXMAN_OP_OVER, pBackground->image, nullptr, 0, 0, 0, 0, kW, kH);
+        for (const auto& p : stretchAt) Composite(PIXMAN_OP_OVER, pStretched, nullptr, 0, 0, p.x, p.y, 86, 107);
+        for (const auto& p : turnAt)
+            Composite(PIXMAN_OP_OVER, pTurned, nullptr, 0, 0, p.x + turnDx, p.y + turnDy, turnW, turnH);
     }
 };
 
@@ -219,6 +270,7 @@ int main(int argc, char** argv) {
     scenes.push_back({"A", [&] { s.OursA(false); }, [&] { s.PixmanA(false); }, {}, {}});
     scenes.push_back({"B", [&] { s.OursB(); }, [&] { s.PixmanB(); }, {}, {}});
     scenes.push_back({"A-tinted", [&] { s.OursA(true); }, [&] { s.PixmanA(true); }, {}, {}});
+    scenes.push_back({"C", [&] { s.OursC(); }, [&] { s.PixmanC(); }, {}, {}});
 
     for (int i = 0; i < 20; ++i)
         for (auto& sc : scenes) {

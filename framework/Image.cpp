@@ -44,34 +44,60 @@ int64_t FloorDiv(int64_t a, int64_t b) { // b > 0
     return (a % b != 0 && a < 0) ? q - 1 : q;
 }
 
-// Bilinear mix of four texels with 8-bit weights towards p10/p11 (wx) and
-// p01/p11 (wy). Colours are weighted by their alpha, so fully transparent
-// texels (whatever colour they hide) do not darken the edges they border.
-uint32_t Bilerp(uint32_t p00, uint32_t p10, uint32_t p01, uint32_t p11, uint32_t wx, uint32_t wy) {
-    if (p00 == p10 && p00 == p01 && p00 == p11) return p00;
-    const uint32_t p[4] = {p00, p10, p01, p11};
-    const uint32_t w[4] = {(256 - wx) * (256 - wy), wx * (256 - wy), (256 - wx) * wy, wx * wy};
-    uint32_t a0 = p00 >> 24;
-    if (a0 == (p10 >> 24) && a0 == (p01 >> 24) && a0 == (p11 >> 24)) {
-        uint32_t out = p00 & 0xFF000000u;
-        for (int shift = 0; shift < 24; shift += 8) {
-            uint32_t acc = 32768;
-            for (int i = 0; i < 4; ++i) acc += ((p[i] >> shift) & 0xFF) * w[i];
-            out |= (acc >> 16) << shift;
-        }
-        return out;
+// Two pixels' 0x00FF00FF lanes mixed by w / 256; no lane can carry into the next.
+inline uint32_t LerpLanes(uint32_t a, uint32_t b, uint32_t w) { return ((a * (256 - w) + b * w) >> 8) & 0x00FF00FFu; }
+
+// The four texels mixed by wx (towards p10/p11) and wy (towards p01/p11), two
+// channels at a time.
+inline uint32_t Mix4(uint32_t p00, uint32_t p10, uint32_t p01, uint32_t p11, uint32_t wx, uint32_t wy) {
+    const uint32_t m = 0x00FF00FFu;
+    uint32_t rb = LerpLanes(LerpLanes(p00 & m, p10 & m, wx), LerpLanes(p01 & m, p11 & m, wx), wy);
+    uint32_t ag = LerpLanes(LerpLanes((p00 >> 8) & m, (p10 >> 8) & m, wx), LerpLanes((p01 >> 8) & m, (p11 >> 8) & m, wx),
+                            wy);
+    return rb | (ag << 8);
+}
+
+// Colour channels times alpha / 255, rounded; alpha kept.
+inline uint32_t Premultiply(uint32_t p) {
+    uint32_t a = p >> 24;
+    uint32_t rb = (p & 0x00FF00FFu) * a + 0x00800080u;
+    rb = ((rb + ((rb >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
+    uint32_t g = (p & 0x0000FF00u) * a + 0x00008000u;
+    g = ((g + (g >> 8)) >> 8) & 0x0000FF00u;
+    return (p & 0xFF000000u) | rb | g;
+}
+
+// 255 * 65536 / a, rounded, for undoing Premultiply without dividing.
+struct Reciprocals {
+    uint32_t of[256] = {};
+    Reciprocals() {
+        for (uint32_t a = 1; a < 256; ++a) of[a] = (255u * 65536u + a / 2) / a;
     }
-    uint64_t wa[4], total = 0;
-    for (int i = 0; i < 4; ++i) total += wa[i] = uint64_t(w[i]) * (p[i] >> 24);
-    uint32_t alpha = static_cast<uint32_t>((total + 32768) >> 16);
-    if (alpha == 0) return 0;
-    uint32_t out = alpha << 24;
+};
+const Reciprocals reciprocals;
+
+inline uint32_t Unpremultiply(uint32_t p) {
+    uint32_t a = p >> 24;
+    if (a == 0) return 0;
+    if (a == 255) return p;
+    uint32_t r = reciprocals.of[a], out = p & 0xFF000000u;
     for (int shift = 0; shift < 24; shift += 8) {
-        uint64_t acc = total / 2;
-        for (int i = 0; i < 4; ++i) acc += wa[i] * ((p[i] >> shift) & 0xFF);
-        out |= static_cast<uint32_t>(acc / total) << shift;
+        uint32_t c = ((((p >> shift) & 0xFF) * r) + 32768) >> 16;
+        out |= (c > 255 ? 255 : c) << shift;
     }
     return out;
+}
+
+// Bilinear mix of four texels. Where their alphas differ the colours are
+// weighted by alpha, so fully transparent texels (whatever colour they hide)
+// do not darken the edges they border.
+uint32_t Bilerp(uint32_t p00, uint32_t p10, uint32_t p01, uint32_t p11, uint32_t wx, uint32_t wy) {
+    // On a texel centre the texel itself, exactly (the round trip through
+    // premultiplied colours would lose bits).
+    if ((wx | wy) == 0 || (p00 == p10 && p00 == p01 && p00 == p11)) return p00;
+    uint32_t a = p00 >> 24;
+    if (a == (p10 >> 24) && a == (p01 >> 24) && a == (p11 >> 24)) return a == 0 ? 0u : Mix4(p00, p10, p01, p11, wx, wy);
+    return Unpremultiply(Mix4(Premultiply(p00), Premultiply(p10), Premultiply(p01), Premultiply(p11), wx, wy));
 }
 
 // Where destination pixel i (of n covering `from` source pixels) samples,
@@ -235,13 +261,19 @@ void Image::BltRotated(const Image& src, int32_t x, int32_t y, const Rect& srcRe
                 row[i] = 0;
                 continue;
             }
+            uint32_t wx = uint32_t(U >> 8) & 255, wy = uint32_t(W >> 8) & 255;
+            if (sx >= 0 && sx + 1 < sw && sy >= 0 && sy + 1 < sh) {
+                const uint32_t* t0 = Pixel(src, srcRect.x + int32_t(sx), srcRect.y + int32_t(sy));
+                const uint32_t* t1 = t0 + src.GetWidth();
+                row[i] = Bilerp(t0[0], t0[1], t1[0], t1[1], wx, wy);
+                continue;
+            }
             // Texels outside the source rectangle are transparent: the turned
             // picture's edges fade out over one pixel.
             auto at = [&](int64_t tx, int64_t ty) -> uint32_t {
                 if (tx < 0 || tx >= sw || ty < 0 || ty >= sh) return 0;
                 return *Pixel(src, srcRect.x + int32_t(tx), srcRect.y + int32_t(ty));
             };
-            uint32_t wx = uint32_t(U >> 8) & 255, wy = uint32_t(W >> 8) & 255;
             row[i] = Bilerp(at(sx, sy), at(sx + 1, sy), at(sx, sy + 1), at(sx + 1, sy + 1), wx, wy);
         }
         Blend::BlitSpan(Pixel(*this, target.x, target.y + r), row, target.width, mul, drawMode, KeepsAlpha());
