@@ -91,7 +91,7 @@ inline uint32_t Unpremultiply(uint32_t p) {
 // Bilinear mix of four texels. Where their alphas differ the colours are
 // weighted by alpha, so fully transparent texels (whatever colour they hide)
 // do not darken the edges they border.
-uint32_t Bilerp(uint32_t p00, uint32_t p10, uint32_t p01, uint32_t p11, uint32_t wx, uint32_t wy) {
+inline uint32_t Bilerp(uint32_t p00, uint32_t p10, uint32_t p01, uint32_t p11, uint32_t wx, uint32_t wy) {
     // On a texel centre the texel itself, exactly (the round trip through
     // premultiplied colours would lose bits).
     if ((wx | wy) == 0 || (p00 == p10 && p00 == p01 && p00 == p11)) return p00;
@@ -239,6 +239,10 @@ void Image::BltRotated(const Image& src, int32_t x, int32_t y, const Rect& srcRe
 
     const uint32_t mul = color.ToPacked();
     uint32_t* row = Grown(ThreadScratch().row, size_t(target.width));
+    // Texel (tx, ty) of the source rectangle, no virtual call per pixel.
+    const uint32_t* texels = Pixel(src, srcRect.x, srcRect.y);
+    const ptrdiff_t pitch = src.GetWidth();
+    auto texel = [&](int64_t tx, int64_t ty) { return texels + ty * pitch + tx; };
     // Source positions walk in 16.16 fixed point along each row; the drift
     // over a row is far below a pixel.
     const double one = 65536.0;
@@ -252,9 +256,7 @@ void Image::BltRotated(const Image& src, int32_t x, int32_t y, const Rect& srcRe
         for (int32_t i = 0; i < target.width; ++i, U += du, W += dv) {
             int64_t sx = U >> 16, sy = W >> 16; // floor
             if (!smooth) {
-                row[i] = (sx >= 0 && sx < sw && sy >= 0 && sy < sh)
-                             ? *Pixel(src, srcRect.x + int32_t(sx), srcRect.y + int32_t(sy))
-                             : 0u;
+                row[i] = (sx >= 0 && sx < sw && sy >= 0 && sy < sh) ? *texel(sx, sy) : 0u;
                 continue;
             }
             if (sx < -1 || sx >= sw || sy < -1 || sy >= sh) {
@@ -263,8 +265,8 @@ void Image::BltRotated(const Image& src, int32_t x, int32_t y, const Rect& srcRe
             }
             uint32_t wx = uint32_t(U >> 8) & 255, wy = uint32_t(W >> 8) & 255;
             if (sx >= 0 && sx + 1 < sw && sy >= 0 && sy + 1 < sh) {
-                const uint32_t* t0 = Pixel(src, srcRect.x + int32_t(sx), srcRect.y + int32_t(sy));
-                const uint32_t* t1 = t0 + src.GetWidth();
+                const uint32_t* t0 = texel(sx, sy);
+                const uint32_t* t1 = t0 + pitch;
                 row[i] = Bilerp(t0[0], t0[1], t1[0], t1[1], wx, wy);
                 continue;
             }
@@ -272,7 +274,7 @@ void Image::BltRotated(const Image& src, int32_t x, int32_t y, const Rect& srcRe
             // picture's edges fade out over one pixel.
             auto at = [&](int64_t tx, int64_t ty) -> uint32_t {
                 if (tx < 0 || tx >= sw || ty < 0 || ty >= sh) return 0;
-                return *Pixel(src, srcRect.x + int32_t(tx), srcRect.y + int32_t(ty));
+                return *texel(tx, ty);
             };
             row[i] = Bilerp(at(sx, sy), at(sx + 1, sy), at(sx, sy + 1), at(sx + 1, sy + 1), wx, wy);
         }
