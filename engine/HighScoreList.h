@@ -1,0 +1,45 @@
+#pragma once
+// The high-score screen's own part: typing a name into the entry that waits
+// for it, and drawing the ten ranks of the list on show with the symbol font.
+// The player types straight into the row (at most 16 characters); Backspace
+// deletes, Enter keeps a non-empty name and saves the table, Escape forgets the
+// new entry by reloading the table. The row being typed into is drawn red with
+// a blinking cursor; a row that went in with its name pulses grey.
+//
+// Input comes as the window message code and its wParam: key down (0x100,
+// the key code in the low byte: 13 Enter, 27 Escape, 8 Backspace) and
+// character (0x102, the character in the low byte).
+#include "engine/HighScoreTable.h"
+
+#include <cstdint>
+
+// The texts and colour of one rank as the list draws it.
+struct ScoreListRow {
+    float y;          // the row's middle line
+    char rank[12];    // "1" to "10"
+    char name[40];    // the name, with the cursor while it is being typed
+    char score[12];   // the score as an unsigned number
+    uint32_t colour;  // plain white, the typing red or the pulsing grey
+};
+
+namespace ScoreListColour {
+constexpr uint32_t Plain = 0xFFFFFFFFu;
+constexpr uint32_t Typing = 0xFFFF5555u;
+} // namespace ScoreListColour
+
+// Most characters a typed name may have.
+constexpr int MaxTypedName = 16;
+
+// Feeds one input message to the name entry of `table`; does nothing unless an
+// entry of the list on show waits for its name.
+void HandleNameKey(HighScoreTable& table, uint32_t message, uint32_t wParam);
+// The same on the process-wide table.
+void HandleNameKey(uint32_t message, uint32_t wParam);
+
+// The ten rows of the current list at `seconds` of the clock: rank i's middle
+// line at (i + 1) * size * 1.25 + top.
+void LayoutScoreList(const HighScoreTable& table, double seconds, float top, float size, ScoreListRow rows[10]);
+// Draws the process-wide table's current list with the symbol font of the
+// process-wide texture manager, left-aligned in three columns, at the
+// platform clock's time.
+void DrawScoreList(float top, float size, float rankX, float nameX, float scoreX);
