@@ -1,0 +1,499 @@
+#include "engine/MenuScreen.h"
+
+#include "engine/AppLog.h"
+#include "engine/Config.h"
+#include "engine/SoundEvents.h"
+#include "engine/TextureManager.h"
+#include "framework/platform/Files.h"
+#include "framework/platform/Platform.h"
+
+#include <tinyxml.h>
+
+#include <cfloat>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+const char* const OptionsSection = "OPTIONS";
+// Our menu files are a few kilobytes and a few levels deep. Anything far
+// bigger or deeper is not a menu, and the XML reader recurses once per level
+// of nesting, so a hostile file could otherwise run it out of stack.
+constexpr size_t MaxFileSize = 1u << 20;
+constexpr int MaxNesting = 32;
+
+const char* OrEmpty(const char* s) { return s ? s : ""; }
+
+bool Same(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
+
+// Truncation toward zero that stays defined for any float: NaN gives 0 and
+// values beyond the int range stick to its ends.
+int32_t TruncToInt(float value) {
+    double v = value;
+    if (std::isnan(v)) return 0;
+    if (v >= 2147483647.0) return INT32_MAX;
+    if (v <= -2147483648.0) return INT32_MIN;
+    return static_cast<int32_t>(v);
+}
+
+// The attribute, cut to fit, when the element has it; otherwise the field stays.
+template <size_t N>
+void ReadText(const TiXmlElement& e, const char* attribute, char (&field)[N]) {
+    if (const char* value = e.Attribute(attribute)) CopyString(field, N, value);
+}
+
+// atof rules (a non-number gives 0); a value a float cannot hold is held at
+// its limits and NaN reads as 0, so later arithmetic stays defined.
+void ReadNumber(const TiXmlElement& e, const char* attribute, float& field) {
+    const char* value = e.Attribute(attribute);
+    if (!value) return;
+    double number = std::atof(value);
+    if (std::isnan(number)) number = 0.0;
+    if (number > FLT_MAX) number = FLT_MAX;
+    if (number < -FLT_MAX) number = -FLT_MAX;
+    field = static_cast<float>(number);
+}
+
+// Fills table slots 0, 1, 2, ... from the elements of one kind in document
+// order and returns how many were read. Elements beyond the table's capacity
+// are ignored with one log line.
+template <typename Record, int Capacity, typename Fill>
+int32_t ReadKind(const TiXmlElement& screen, const char* kind, Record (&table)[Capacity], const char* path,
+                 Fill fill) {
+    int32_t count = 0;
+    long total = 0;
+    for (const TiXmlElement* e = screen.FirstChildElement(kind); e; e = e->NextSiblingElement(kind)) {
+        ++total;
+        if (count < Capacity) fill(table[count++], *e);
+    }
+    if (total > Capacity)
+        AppLogf(LogWarning, "Menu '%s': %ld %s elements, only the first %d are used", path, total, kind, Capacity);
+    return count;
+}
+
+// Whether the file is small enough and its elements nest shallowly enough to
+// hand to the XML reader. Comments are skipped; anything else that only looks
+// like a tag counts as one, which can only make the check stricter.
+bool FitsTheReader(const std::string& nativePath) {
+    std::FILE* file = std::fopen(nativePath.c_str(), "rb");
+    if (!file) return true; // the reader reports the missing file itself
+    long length = std::fseek(file, 0, SEEK_END) == 0 ? std::ftell(file) : -1;
+    if (length < 0 || static_cast<unsigned long>(length) > MaxFileSize || std::fseek(file, 0, SEEK_SET) != 0) {
+        std::fclose(file);
+        return false;
+    }
+    std::string text(static_cast<size_t>(length), '\0');
+    const size_t size = length > 0 ? std::fread(&text[0], 1, text.size(), file) : 0;
+    std::fclose(file);
+    text.resize(size);
+
+    int depth = 0;
+    for (size_t i = text.find('<'); i != std::string::npos; i = text.find('<', i + 1)) {
+        if (text.compare(i, 4, "<!--") == 0) {
+            i = text.find("-->", i + 4);
+            if (i == std::string::npos) break;
+            continue;
+        }
+        char next = i + 1 < size ? text[i + 1] : '\0';
+        if (next == '/') {
+            if (depth > 0) --depth;
+            continue;
+        }
+        if (next == '!' || next == '?') continue;
+        // The end of the tag, past any quoted attribute values.
+        size_t end = i + 1;
+        char quote = '\0';
+        for (; end < size; ++end) {
+            char c = text[end];
+            if (quote) {
+                if (c == quote) quote = '\0';
+            } else if (c == '"' || c == '\'') {
+                quote = c;
+            } else if (c == '>') {
+                break;
+            }
+        }
+        bool selfClosing = end < size && text[end - 1] == '/';
+        if (!selfClosing && ++depth > MaxNesting) return false;
+        i = end < size ? end : size;
+    }
+    return true;
+}
+
+int32_t AlignFlags(const char* align) {
+    if (Same(align, "left")) return 0;
+    if (Same(align, "right")) return TEXT_RIGHT;
+    return TEXT_CENTRE;
+}
+
+bool NoStretch(const char* stretch) { return Same(stretch, "no"); }
+
+// The texture of a picture name; an empty name means no picture (and no
+// failed load in the log every frame).
+Quill::Image* Picture(const char* name) { return name[0] ? Textures().GetTexture(name) : nullptr; }
+
+// Strictly inside the rectangle centred on (xc, yc), with its edges truncated
+// to whole pixels: a click on the edge pixel itself misses.
+bool Inside(float xc, float yc, float width, float height, int32_t px, int32_t py, int32_t clientW,
+            int32_t clientH) {
+    const float w = static_cast<float>(clientW), h = static_cast<float>(clientH);
+    const float left = xc - width * 0.5f, top = yc - height * 0.5f;
+    return TruncToInt(left * w) < px && px < TruncToInt((left + width) * w) && TruncToInt(top * h) < py &&
+           py < TruncToInt((top + height) * h);
+}
+
+// Where the pointer sits along the slider, 0 at its left edge and 1 at its
+// right; -1 when the pointer is outside the slider.
+float SliderPosition(const MenuSlider& s, int32_t px, int32_t py, int32_t clientW, int32_t clientH) {
+    if (!Inside(s.xc, s.yc, s.width, s.height, px, py, clientW, clientH)) return -1.0f;
+    const float left = s.xc - s.width * 0.5f;
+    return (static_cast<float>(px) / static_cast<float>(clientW) - left) / s.width;
+}
+
+// An unnamed element has no key to keep its state under.
+void StoreOption(const char* name, const char* text) {
+    if (name[0]) IniSetString(OptionsSection, name, text);
+}
+
+} // namespace
+
+MenuScreen::MenuScreen()
+    : bgImage(), xc(0), yc(0), width(0), height(0), clickSound(), overSound(), buttons(), buttonCount(0), texts(),
+      textCount(0), images(), imageCount(0), sliders(), sliderCount(0), edits(), editCount(0),
+      screenTint(OWN_COLOURS), fade(1.0f) {}
+
+bool MenuScreen::LoadFromFile(const char* path) {
+    path = OrEmpty(path);
+    screenTint = OWN_COLOURS;
+    fade = 1.0f;
+
+    const std::string nativePath = Quill::NativePath(path);
+    TiXmlDocument document(nativePath.c_str());
+    const TiXmlElement* screen = nullptr;
+    if (FitsTheReader(nativePath) && document.LoadFile()) screen = document.FirstChildElement("Screen");
+    if (!screen) {
+        AppLogf(LogTime, "Loading XML menu:  '%s' ... FAILED", path);
+        return false;
+    }
+
+    ReadNumber(*screen, "xc", xc);
+    ReadNumber(*screen, "yc", yc);
+    ReadNumber(*screen, "width", width);
+    ReadNumber(*screen, "height", height);
+    ReadText(*screen, "bgImage", bgImage);
+    ReadText(*screen, "clickSound", clickSound);
+    ReadText(*screen, "overSound", overSound);
+
+    buttonCount = ReadKind(*screen, "Button", buttons, path, [](MenuButton& b, const TiXmlElement& e) {
+        ReadText(e, "name", b.name);
+        ReadText(e, "radioGroup", b.radioGroup);
+        ReadText(e, "text", b.text);
+        ReadText(e, "align", b.align);
+        ReadText(e, "stretch", b.stretch);
+        ReadNumber(e, "xc", b.xc);
+        ReadNumber(e, "yc", b.yc);
+        ReadNumber(e, "width", b.width);
+        ReadNumber(e, "height", b.height);
+        ReadText(e, "outImg", b.outImg);
+        ReadText(e, "overImg", b.overImg);
+        ReadText(e, "outImgChecked", b.outImgChecked);
+        ReadText(e, "overImgChecked", b.overImgChecked);
+        ReadText(e, "action", b.action);
+        b.hovered = 0;
+        b.checked = 0;
+        b.enabled = 1;
+    });
+    sliderCount = ReadKind(*screen, "Slider", sliders, path, [](MenuSlider& s, const TiXmlElement& e) {
+        ReadText(e, "name", s.name);
+        ReadNumber(e, "xc", s.xc);
+        ReadNumber(e, "yc", s.yc);
+        ReadText(e, "outSliderImg", s.outSliderImg);
+        ReadText(e, "overSliderImg", s.overSliderImg);
+        ReadText(e, "outThumbImg", s.outThumbImg);
+        ReadText(e, "overThumbImg", s.overThumbImg);
+        ReadText(e, "action", s.action);
+        s.hovered = 0;
+        s.value = 0.75f;
+    });
+    editCount = ReadKind(*screen, "Edit", edits, path, [](MenuEdit& d, const TiXmlElement& e) {
+        ReadText(e, "name", d.name);
+        ReadText(e, "text", d.text);
+        ReadText(e, "align", d.align);
+        ReadNumber(e, "xc", d.xc);
+        ReadNumber(e, "yc", d.yc);
+        ReadNumber(e, "size", d.size);
+        ReadNumber(e, "maxlen", d.maxlen);
+    });
+    imageCount = ReadKind(*screen, "Image", images, path, [](MenuImage& m, const TiXmlElement& e) {
+        ReadText(e, "stretch", m.stretch);
+        ReadNumber(e, "xc", m.xc);
+        ReadNumber(e, "yc", m.yc);
+        ReadNumber(e, "width", m.width);
+        ReadNumber(e, "height", m.height);
+        ReadText(e, "img", m.img);
+    });
+    textCount = ReadKind(*screen, "Text", texts, path, [](MenuText& t, const TiXmlElement& e) {
+        ReadText(e, "stretch", t.stretch);
+        ReadText(e, "name", t.name);
+        ReadText(e, "text", t.text);
+        ReadText(e, "align", t.align);
+        ReadNumber(e, "xc", t.xc);
+        ReadNumber(e, "yc", t.yc);
+        ReadNumber(e, "size", t.size);
+    });
+    document.Clear();
+    AppLogf(LogTime, "Loading XML menu:  '%s' ... OK", path);
+
+    // The player's choices from earlier runs. A stored volume outside 0..1
+    // (an edited file) would reach the mixer as it is, so it is held there.
+    for (int32_t i = 0; i < buttonCount; ++i) {
+        MenuButton& b = buttons[i];
+        if (b.outImgChecked[0] && b.name[0]) IniGetInt(OptionsSection, b.name, b.checked);
+    }
+    for (int32_t i = 0; i < sliderCount; ++i) {
+        MenuSlider& s = sliders[i];
+        if (!s.name[0]) continue;
+        IniGetFloat(OptionsSection, s.name, s.value);
+        s.value = std::fmin(std::fmax(s.value, 0.0f), 1.0f);
+    }
+    return true;
+}
+
+void MenuScreen::DrawScreen() {
+    TextureManager& tm = Textures();
+    int32_t clientW = 0, clientH = 0;
+    tm.GetClientSize(clientW, clientH);
+    if (clientW <= 0 || clientH <= 0) return; // no frame to draw into
+    const float w = static_cast<float>(clientW), h = static_cast<float>(clientH);
+
+    // Every element shares one colour: the tint with its opacity scaled by
+    // the fade. A full opacity wraps the alpha byte to 0, which reads as opaque.
+    const float tintAlpha = static_cast<float>(screenTint >> 24);
+    const uint32_t alpha = static_cast<uint32_t>(TruncToInt(tintAlpha * fade) + 1) & 0xFFu;
+    const uint32_t colour = (alpha << 24) | (screenTint & 0x00FFFFFFu);
+
+    if (bgImage[0])
+        tm.DrawSprite(tm.GetTexture(bgImage), xc, yc, width, height, 0, 0, 1, 1, colour, SPRITE_NORMAL, 0);
+
+    for (int32_t i = 0; i < imageCount; ++i) {
+        const MenuImage& m = images[i];
+        int32_t flags = NoStretch(m.stretch) ? SPRITE_NORMAL | SPRITE_PIXEL_SIZE : SPRITE_NORMAL;
+        tm.DrawSprite(Picture(m.img), m.xc, m.yc, m.width, m.height, 0, 0, 1, 1, colour, flags, 0);
+    }
+
+    for (int32_t i = 0; i < textCount; ++i) {
+        const MenuText& t = texts[i];
+        if (!t.text[0]) continue;
+        int32_t flags = AlignFlags(t.align) | (NoStretch(t.stretch) ? TEXT_PIXEL_SIZE : 0);
+        tm.DrawText(t.xc, t.yc, t.size, colour, flags, t.text);
+    }
+
+    // The cursor blinks twice a second.
+    const bool cursorOn = (Quill::GetPlatform().Ticks() / 500u) % 2u == 0;
+    for (int32_t i = 0; i < editCount; ++i) {
+        const MenuEdit& d = edits[i];
+        char shown[sizeof d.text + 1];
+        std::snprintf(shown, sizeof shown, "%s%s", d.text, cursorOn ? "_" : " ");
+        tm.DrawText(d.xc, d.yc, d.size, colour, AlignFlags(d.align), shown);
+    }
+
+    for (int32_t i = 0; i < buttonCount; ++i) {
+        MenuButton& b = buttons[i];
+        if (!b.enabled) continue;
+        const char* name = b.hovered ? (b.checked ? b.overImgChecked : b.overImg)
+                                     : (b.checked ? b.outImgChecked : b.outImg);
+        Quill::Image* picture = Picture(name);
+        b.textSize = 0.04f;
+        int32_t flags = SPRITE_NORMAL;
+        const bool native = NoStretch(b.stretch);
+        if (native) {
+            // The clickable area follows the picture from now on.
+            int32_t pw = 0, ph = 0;
+            TextureManager::GetTextureSize(picture, pw, ph);
+            b.width = static_cast<float>(pw) / w;
+            b.height = static_cast<float>(ph) / h;
+            int32_t sheetW = 0, sheetH = 0;
+            TextureManager::GetTextureSize(tm.GetFontTexture(), sheetW, sheetH);
+            const int32_t rows = tm.GetSymbolRows();
+            b.textSize = rows > 0 ? static_cast<float>(sheetH / rows) / h : 0.0f;
+            flags = SPRITE_NORMAL | SPRITE_PIXEL_SIZE;
+        }
+        if (picture) tm.DrawSprite(picture, b.xc, b.yc, b.width, b.height, 0, 0, 1, 1, colour, flags, 0);
+        if (!b.text[0]) continue;
+        // A left-aligned caption starts half a button width right of the
+        // picture's right edge: the label beside a check box.
+        float x = b.xc;
+        int32_t textFlags = TEXT_CENTRE;
+        if (Same(b.align, "left")) {
+            x = b.xc + b.width;
+            textFlags = 0;
+        } else if (Same(b.align, "right")) {
+            x = b.xc - b.width;
+            textFlags = TEXT_RIGHT;
+        }
+        if (native) textFlags |= TEXT_PIXEL_SIZE;
+        tm.DrawText(x, b.yc, b.textSize, colour, textFlags, b.text);
+    }
+
+    for (int32_t i = 0; i < sliderCount; ++i) {
+        MenuSlider& s = sliders[i];
+        Quill::Image* bar = Picture(s.hovered ? s.overSliderImg : s.outSliderImg);
+        Quill::Image* thumb = Picture(s.hovered ? s.overThumbImg : s.outThumbImg);
+        int32_t bw = 0, bh = 0, tw = 0, th = 0;
+        TextureManager::GetTextureSize(bar, bw, bh);
+        TextureManager::GetTextureSize(thumb, tw, th);
+        s.width = static_cast<float>(bw) / w;
+        s.height = static_cast<float>(bh) / h;
+        s.thumbWidth = static_cast<float>(tw) / w;
+        s.thumbHeight = static_cast<float>(th) / h;
+        const int32_t flags = SPRITE_NORMAL | SPRITE_PIXEL_SIZE;
+        tm.DrawSprite(bar, s.xc, s.yc, s.width, s.height, 0, 0, 1, 1, colour, flags, 0);
+        tm.DrawSprite(thumb, s.xc - s.width * 0.5f + s.value * s.width, s.yc, s.thumbWidth, s.thumbHeight, 0, 0, 1,
+                      1, colour, flags, 0);
+    }
+}
+
+const char* MenuScreen::HandleMessage(InputMessage m) {
+    int32_t clientW = 0, clientH = 0;
+    Textures().GetClientSize(clientW, clientH);
+    if (const char* action = HandleButtons(m, clientW, clientH)) return action;
+    if (const char* action = HandleSliders(m, clientW, clientH)) return action;
+    HandleEdits(m);
+    return "";
+}
+
+const char* MenuScreen::HandleButtons(const InputMessage& m, int32_t clientW, int32_t clientH) {
+    if (m.message == INPUT_MOUSE_MOVE) {
+        for (int32_t i = 0; i < buttonCount; ++i) {
+            MenuButton& b = buttons[i];
+            bool inside = b.enabled && Inside(b.xc, b.yc, b.width, b.height, m.x, m.y, clientW, clientH);
+            // The over sound marks the entry only, not every move inside.
+            if (inside && !b.hovered && overSound[0]) PlaySound(overSound);
+            b.hovered = inside ? 1 : 0;
+        }
+        return nullptr;
+    }
+    if (m.message != INPUT_BUTTON_DOWN) return nullptr;
+    for (int32_t i = 0; i < buttonCount; ++i) {
+        MenuButton& b = buttons[i];
+        if (!b.enabled || !Inside(b.xc, b.yc, b.width, b.height, m.x, m.y, clientW, clientH)) continue;
+        if (clickSound[0]) PlaySound(clickSound);
+        if (b.outImgChecked[0]) {
+            b.checked = b.checked == 0 ? 1 : 0;
+            char text[16];
+            std::snprintf(text, sizeof text, "%d", b.checked);
+            StoreOption(b.name, text);
+        }
+        SelectRadioButton(i);
+        return b.action;
+    }
+    return nullptr;
+}
+
+const char* MenuScreen::HandleSliders(const InputMessage& m, int32_t clientW, int32_t clientH) {
+    if (m.message != INPUT_MOUSE_MOVE && m.message != INPUT_BUTTON_DOWN) return nullptr;
+    for (int32_t i = 0; i < sliderCount; ++i) {
+        MenuSlider& s = sliders[i];
+        const float p = SliderPosition(s, m.x, m.y, clientW, clientH);
+        const bool on = p >= 0.0f && p <= 1.0f;
+        if (m.message == INPUT_MOUSE_MOVE) {
+            if (!on) {
+                s.hovered = 0;
+                continue;
+            }
+            if (!s.hovered && overSound[0]) PlaySound(overSound);
+            s.hovered = 1;
+            // Dragging: the button may have gone down anywhere, even outside.
+            if (!(Quill::GetPlatform().MouseButtons() & Quill::MOUSE_LEFT)) continue;
+        } else {
+            if (!on) continue;
+            if (clickSound[0]) PlaySound(clickSound);
+        }
+        s.value = p;
+        char text[64];
+        std::snprintf(text, sizeof text, "%f", static_cast<double>(s.value));
+        StoreOption(s.name, text);
+        return s.action;
+    }
+    return nullptr;
+}
+
+void MenuScreen::HandleEdits(const InputMessage& m) {
+    if (m.message == INPUT_KEY_DOWN) {
+        if (m.wParam != 8) return; // only Backspace edits
+        for (int32_t i = 0; i < editCount; ++i) {
+            size_t length = std::strlen(edits[i].text);
+            if (length == 0) continue;
+            edits[i].text[length - 1] = '\0';
+            return;
+        }
+        return;
+    }
+    if (m.message != INPUT_CHAR) return;
+    const char c = static_cast<char>(m.wParam & 0xFFu);
+    // Backspace, Escape and Enter come as characters too; they add nothing.
+    if (c == 8 || c == 27 || c == 13 || c == '\0') return;
+    for (int32_t i = 0; i < editCount; ++i) {
+        MenuEdit& d = edits[i];
+        const size_t length = std::strlen(d.text);
+        const uint16_t limit = static_cast<uint16_t>(TruncToInt(d.maxlen));
+        if (length >= static_cast<size_t>(EditLimit) || length >= limit) continue;
+        d.text[length] = c;
+        d.text[length + 1] = '\0';
+    }
+}
+
+void MenuScreen::PlaySound(const char* file) const { PlaySoundId(FindOrLoadSound(file), 0); }
+
+bool MenuScreen::IsButtonHovered(const char* name) const {
+    name = OrEmpty(name);
+    for (int32_t i = 0; i < buttonCount; ++i)
+        if (buttons[i].hovered && Same(buttons[i].name, name)) return true;
+    return false;
+}
+
+bool MenuScreen::IsButtonChecked(const char* name) const {
+    name = OrEmpty(name);
+    for (int32_t i = 0; i < buttonCount; ++i)
+        if (buttons[i].checked && Same(buttons[i].name, name)) return true;
+    return false;
+}
+
+void MenuScreen::SelectRadioButton(int index) {
+    // Slots past the count hold nothing loaded from this file.
+    if (index < 0 || index >= buttonCount || !buttons[index].radioGroup[0]) return;
+    const char* group = buttons[index].radioGroup;
+    for (int32_t i = 0; i < buttonCount; ++i)
+        if (i != index && Same(buttons[i].radioGroup, group)) buttons[i].checked = 0;
+    buttons[index].checked = 1;
+}
+
+float MenuScreen::GetTextX(const char* name) const {
+    name = OrEmpty(name);
+    for (int32_t i = 0; i < textCount; ++i)
+        if (Same(texts[i].name, name)) return texts[i].xc;
+    return 0.0f;
+}
+
+float MenuScreen::GetTextY(const char* name) const {
+    name = OrEmpty(name);
+    for (int32_t i = 0; i < textCount; ++i)
+        if (Same(texts[i].name, name)) return texts[i].yc;
+    return 0.0f;
+}
+
+float MenuScreen::GetSliderValue(const char* name) const {
+    name = OrEmpty(name);
+    for (int32_t i = 0; i < sliderCount; ++i)
+        if (Same(sliders[i].name, name)) return sliders[i].value;
+    return 0.0f;
+}
+
+void MenuScreen::SetText(const char* name, const char* text) {
+    name = OrEmpty(name);
+    for (int32_t i = 0; i < textCount; ++i)
+        if (Same(texts[i].name, name)) CopyString(texts[i].text, sizeof texts[i].text, OrEmpty(text));
+}
