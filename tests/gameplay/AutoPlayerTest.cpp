@@ -1,0 +1,109 @@
+#include "gameplay/support/GameTestSupport.h"
+
+#include "gameplay/AutoPlayer.h"
+#include "gameplay/EffectQueue.h"
+#include "gameplay/EngineCalls.h"
+#include "gameplay/GameState.h"
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kTickLimit = 60000; // ten minutes of play
+
+struct Outcome {
+    int score = 0;
+    int ticks = 0;
+    int takes = 0;
+    std::vector<int> phases;
+};
+
+} // namespace
+
+class AutoPlayerTest : public GameTest {
+protected:
+    // Copies classes.xml and Levels/ from `source` into the working folder.
+    bool CopyContent(const fs::path& source) {
+        std::error_code error;
+        if (!fs::exists(source / "classes.xml", error) || !fs::exists(source / "Levels", error)) return false;
+        fs::copy(source / "classes.xml", fs::path(folder) / "classes.xml", error);
+        fs::copy(source / "Levels", fs::path(folder) / "Levels", fs::copy_options::recursive, error);
+        return !error;
+    }
+
+    // Plays one level from the level map's Start to the end of the level.
+    Outcome PlayLevel(int level, int mode, uint32_t seed) {
+        Outcome out;
+        game().Reset();
+        TheEffectQueue().Clear();
+        EngineCalls::SeedRandom(seed);
+        EXPECT_TRUE(game().LoadShapeClasses("classes.xml"));
+        game().gameMode = mode;
+        game().levelNumber = level;
+        game().score = 0;
+        SetGameState(State::LevelMap);
+        game().StartLevel();
+        AutoPlayer player(game(), *platform);
+        const bool ended = player.RunUntil(
+            [&] {
+                if (out.phases.empty() || out.phases.back() != game().phase) out.phases.push_back(game().phase);
+                return GameState != State::Playing;
+            },
+            kTickLimit);
+        EXPECT_TRUE(ended) << "level " << level << " never ended";
+        out.score = game().score;
+        out.ticks = player.Ticks();
+        out.takes = player.Takes();
+        return out;
+    }
+
+    void ExpectWon(int level, const Outcome& out) {
+        EXPECT_EQ(GameState, State::LevelAdvance) << "level " << level;
+        EXPECT_EQ(game().filledCount, game().cellCount);
+        EXPECT_EQ(out.phases, (std::vector<int>{Phase::FadeIn, Phase::Title, Phase::Playing})) << "level " << level;
+        EXPECT_GE(out.score, game().cellCount / 6 * 50) << "every placement scores at least 50";
+        EXPECT_EQ(game().heldShape.shown, 0);
+        // The end: rewards fly in, then the next level (or the end) follows.
+        const int before = game().score;
+        AutoPlayer player(game(), *platform);
+        EXPECT_TRUE(player.RunUntil([] { return GameState != State::LevelAdvance; }, 2000));
+        if (!game().IsBonusLevel()) {
+            EXPECT_GE(game().score, before + 1500);
+        }
+        EXPECT_NE(GameState, State::LevelAdvance);
+    }
+};
+
+TEST_F(AutoPlayerTest, WinsTheTestLevelsFromTheMapToTheLevelEnd) {
+    ASSERT_TRUE(CopyContent(fs::path(VELMORA_FIXTURES) / "gameplay"));
+    struct Case {
+        int level, mode;
+    } cases[] = {{1, Mode::Classic}, {2, Mode::Classic}, {2, Mode::Transformer}, {3, Mode::Relax}};
+    for (const Case& c : cases) {
+        Outcome out = PlayLevel(c.level, c.mode, 7);
+        ExpectWon(c.level, out);
+    }
+}
+
+TEST_F(AutoPlayerTest, TheSameSeedPlaysTheSameGame) {
+    ASSERT_TRUE(CopyContent(fs::path(VELMORA_FIXTURES) / "gameplay"));
+    for (int mode : {Mode::Classic, Mode::Transformer}) {
+        Outcome first = PlayLevel(2, mode, 4242);
+        ASSERT_EQ(GameState, State::LevelAdvance);
+        EXPECT_EQ(game().cellCount, 66);
+        Outcome second = PlayLevel(2, mode, 4242);
+        EXPECT_EQ(first.score, second.score) << "mode " << mode;
+        EXPECT_EQ(first.ticks, second.ticks) << "mode " << mode;
+        EXPECT_EQ(first.takes, second.takes) << "mode " << mode;
+    }
+}
+
+TEST_F(AutoPlayerTest, WinsTheFirstLevelsOfTheGamesOwnContent) {
+    if (!CopyContent(fs::path(VELMORA_GAME_DIR))) GTEST_SKIP() << "no game content built yet";
+    for (int level = 1; level <= 3 && Game::LevelFileExists(level); ++level) {
+        Outcome out = PlayLevel(level, Mode::Classic, 99);
+        ExpectWon(level, out);
+    }
+}

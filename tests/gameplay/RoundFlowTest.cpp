@@ -1,0 +1,196 @@
+#include "gameplay/support/GameTestSupport.h"
+
+#include "gameplay/AutoPlayer.h"
+#include "gameplay/EffectQueue.h"
+#include "gameplay/GameSeams.h"
+#include "gameplay/GameState.h"
+
+namespace {
+
+constexpr int kMaxTicks = 20000;
+
+} // namespace
+
+class RoundFlowTest : public GameTest {
+protected:
+    void SetUp() override {
+        GameTest::SetUp();
+        WriteClasses(8, 3);
+        ASSERT_TRUE(game().LoadShapeClasses("classes.xml"));
+        TheGameSeams().setGameSaved = [this](int32_t v) { savedFlags.push_back(v); };
+    }
+    void Level(int n, const std::string& time, const std::string& bonus = "false") {
+        WriteLevel(n, {{"levelTime", time}, {"shapeClassCount", "4"}, {"lineSpeed", "0.03"},
+                       {"lineShapeCount", "11"}, {"fBugAppearanceRange", "1000"}, {"bonusLevel", bonus}});
+    }
+    // Starts a level as the level map's Start button does and plays ticks
+    // until play proper (phase 3) begins.
+    void StartFromMap(int level, int mode) {
+        game().gameMode = mode;
+        game().levelNumber = level;
+        SetGameState(State::LevelMap);
+        game().StartLevel();
+        ASSERT_EQ(game().phase, Phase::FadeIn);
+        for (int i = 0; i < kMaxTicks && game().phase != Phase::Playing && GameState == State::Playing; ++i)
+            PlayTick();
+        ASSERT_EQ(game().phase, Phase::Playing);
+    }
+    void Ticks(int n) {
+        for (int i = 0; i < n && GameState == State::Playing; ++i) PlayTick();
+    }
+    std::vector<int32_t> savedFlags;
+};
+
+TEST_F(RoundFlowTest, PlayTimeStartsNineTenthsOfASecondAfterTheTitle) {
+    Level(2, "60");
+    StartFromMap(2, Mode::Classic);
+    PlayTick();
+    EXPECT_GT(game().timeLeft, 60.0f);
+    EXPECT_LT(game().playTimeElapsed, 0.0f);
+    Ticks(100);
+    EXPECT_NEAR(game().timeLeft, 60.0f - 0.1f, 0.02f);
+}
+
+TEST_F(RoundFlowTest, TheClockRunsOutDifferentlyInEachMode) {
+    struct Case {
+        int mode;
+        const char* bonus;
+        int warnings;
+        bool gameOver;
+    } cases[] = {
+        {Mode::Classic, "false", 10, true},
+        {Mode::Transformer, "false", 10, true},
+        {Mode::Relax, "false", 0, false},
+        {Mode::Classic, "true", 0, false},
+    };
+    for (const Case& c : cases) {
+        events.clear();
+        savedFlags.clear();
+        Level(2, "12", c.bonus);
+        StartFromMap(2, c.mode);
+        Ticks(1600); // 16 s: four past the clock
+        EXPECT_EQ(CountEvents("timeout"), c.warnings) << c.mode << c.bonus;
+        EXPECT_EQ(GameState == State::GameOver, c.gameOver) << c.mode << c.bonus;
+        EXPECT_EQ(CountEvents("game_over"), c.gameOver ? 1 : 0);
+        EXPECT_EQ(savedFlags, c.gameOver ? std::vector<int32_t>{0} : std::vector<int32_t>{});
+        if (!c.gameOver) {
+            EXPECT_LT(game().timeLeft, -3.0f) << "the clock goes on below zero";
+        }
+    }
+}
+
+TEST_F(RoundFlowTest, APauseOfThirtySecondsLeavesTheTimeLeftAlone) {
+    Level(2, "60");
+    StartFromMap(2, Mode::Classic);
+    Ticks(500);
+    const float before = game().timeLeft;
+    SetGameState(State::Paused);
+    Advance(10000);
+    SetGameState(State::Options); // the options screen from the pause screen counts too
+    Advance(20000);
+    SetGameState(State::Paused);
+    SetGameState(State::Playing);
+    PlayTick();
+    EXPECT_NEAR(game().timeLeft, before - 0.01f, 0.005f);
+    EXPECT_EQ(OptionsFromPause, 1);
+}
+
+TEST_F(RoundFlowTest, TheTutorialHoldsTheClockAndTheBoardUntilItsShapeIsPlaced) {
+    Level(1, "60");
+    StartFromMap(1, Mode::Classic);
+    ASSERT_EQ(game().tutorialOn, 1);
+    Ticks(300);
+    const float timeLeft = game().timeLeft;
+    const float cellY = game().cells[0].y;
+    SetGameState(State::Paused); // a pause inside the tutorial must not count twice
+    Advance(5000);
+    SetGameState(State::Playing);
+    Ticks(1000);
+    EXPECT_EQ(game().timeLeft, timeLeft);
+    EXPECT_EQ(game().cells[0].y, cellY);
+    EXPECT_EQ(GameState, State::Playing);
+
+    AutoPlayer player(game(), *platform);
+    ASSERT_TRUE(player.RunUntil([&] { return game().tutorialOn == 0; }, 200));
+    EXPECT_EQ(game().cells[4].filled, 1);
+    const float afterTutorial = game().timeLeft;
+    EXPECT_NEAR(afterTutorial, 60.0f, 1.0f) << "the time spent in the tutorial is not charged";
+    Ticks(200); // the 0.9 s before play time starts still lie ahead
+    EXPECT_NEAR(game().timeLeft, afterTutorial + 0.9f - 2.0f, 0.05f);
+    EXPECT_NE(game().cells[0].y, cellY);
+}
+
+TEST_F(RoundFlowTest, ALevelStartedAfterAnotherBeginsWithItsIntro) {
+    Level(2, "60");
+    game().levelNumber = 2;
+    SetGameState(State::LevelAdvance);
+    game().StartLevel();
+    EXPECT_EQ(game().phase, Phase::Intro);
+    EXPECT_EQ(GameState, State::Playing);
+    PlayTick();
+    EXPECT_EQ(game().phase, Phase::Title);
+    EXPECT_EQ(CountEvents("shape_panel_in"), 1);
+    Ticks(400);
+    EXPECT_EQ(game().phase, Phase::Playing);
+    EXPECT_EQ(CountEvents("level_start"), 1);
+}
+
+TEST_F(RoundFlowTest, AfterLevelSixTheMapAndAfterTheLastLevelTheEnd) {
+    for (int n : {6, 7}) Level(n, "60");
+    struct Case {
+        int from;
+        int state;
+        int phase;
+    } cases[] = {{6, State::LevelMap, Phase::Leaving}, {5, State::Playing, Phase::Intro}};
+    Level(5, "60");
+    for (const Case& c : cases) {
+        game().levelNumber = c.from;
+        game().lastOpenedLevel = 1;
+        TheEffectQueue().Clear();
+        SetGameState(State::LevelAdvance);
+        game().NextLevel();
+        EXPECT_EQ(GameState, c.state) << c.from;
+        EXPECT_EQ(game().phase, c.phase) << c.from;
+        EXPECT_EQ(game().levelNumber, c.from + 1);
+        EXPECT_EQ(game().lastOpenedLevel, c.from + 1);
+    }
+}
+
+TEST_F(RoundFlowTest, TheLastLevelEndsInFifteenRevealsOfAThousand) {
+    WriteClasses(16, 1);
+    ASSERT_TRUE(game().LoadShapeClasses("classes.xml"));
+    Level(3, "60");
+    game().levelNumber = 3;
+    game().score = 500;
+    SetGameState(State::LevelAdvance);
+    game().NextLevel();
+    ASSERT_EQ(GameState, State::GameComplete);
+    EXPECT_EQ(savedFlags, std::vector<int32_t>{0});
+    int frames = 0;
+    for (; frames < 2000 && !TheEffectQueue().Idle(); ++frames) {
+        Advance(10);
+        game().UpdateGameComplete();
+    }
+    EXPECT_EQ(game().score, 500 + 15 * 1000);
+    EXPECT_EQ(game().revealedCount, 15);
+    EXPECT_EQ(CountEvents("shape_chomp"), 15);
+    EXPECT_EQ(CountEvents("game_complete"), 1);
+}
+
+TEST_F(RoundFlowTest, ALongFrameDuringTheRevealsLosesNoPoints) {
+    game().levelNumber = 9;
+    game().score = 0;
+    game().FinishGame();
+    game().UpdateGameComplete();
+    Advance(3000); // stalled frames: six reveals become due at once
+    game().UpdateGameComplete();
+    Advance(10);
+    game().UpdateGameComplete();
+    EXPECT_EQ(game().revealedCount, 6);
+    EXPECT_EQ(game().score, 6000);
+    for (int i = 0; i < 2000 && !TheEffectQueue().Idle(); ++i) {
+        Advance(10);
+        game().UpdateGameComplete();
+    }
+    EXPECT_EQ(game().score, 15000);
+}
