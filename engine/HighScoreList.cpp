@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr uint32_t MessageKeyDown = 0x100;
-constexpr uint32_t MessageChar = 0x102;
 constexpr uint32_t KeyBackspace = 8;
 constexpr uint32_t KeyEnter = 13;
 constexpr uint32_t KeyEscape = 27;
@@ -53,17 +51,17 @@ uint32_t PulseColour(double seconds) {
 
 } // namespace
 
-void HandleNameKey(HighScoreTable& table, uint32_t message, uint32_t wParam) {
+void HandleNameKey(HighScoreTable& table, const InputMessage& m) {
     HighScoreEntry* entry = table.EditedEntry();
     if (!entry) return;
-    const uint32_t low = wParam & 0xFF;
-    if (message == MessageKeyDown)
+    const uint32_t low = m.wParam & 0xFF;
+    if (m.message == INPUT_KEY_DOWN)
         HandleKeyDown(table, entry->name, low);
-    else if (message == MessageChar)
+    else if (m.message == INPUT_CHAR)
         HandleCharacter(entry->name, low);
 }
 
-void HandleNameKey(uint32_t message, uint32_t wParam) { HandleNameKey(GetHighScores(), message, wParam); }
+void HandleNameKey(const InputMessage& m) { HandleNameKey(GetHighScores(), m); }
 
 void LayoutScoreList(const HighScoreTable& table, double seconds, float top, float size, ScoreListRow rows[10]) {
     static const HighScoreEntry noEntries[HighScoreTable::RankCount] = {};

@@ -6,10 +6,11 @@
 // new entry by reloading the table. The row being typed into is drawn red with
 // a blinking cursor; a row that went in with its name pulses grey.
 //
-// Input comes as the window message code and its wParam: key down (0x100,
-// the key code in the low byte: 13 Enter, 27 Escape, 8 Backspace) and
-// character (0x102, the character in the low byte).
+// Input comes as the menus' input messages: key down (the key code in the
+// low byte of wParam: 13 Enter, 27 Escape, 8 Backspace) and character (the
+// character in the low byte); other messages are not for the name entry.
 #include "engine/HighScoreTable.h"
+#include "engine/InputMessage.h"
 
 #include <cstdint>
 
@@ -32,9 +33,9 @@ constexpr int MaxTypedName = 16;
 
 // Feeds one input message to the name entry of `table`; does nothing unless an
 // entry of the list on show waits for its name.
-void HandleNameKey(HighScoreTable& table, uint32_t message, uint32_t wParam);
+void HandleNameKey(HighScoreTable& table, const InputMessage& m);
 // The same on the process-wide table.
-void HandleNameKey(uint32_t message, uint32_t wParam);
+void HandleNameKey(const InputMessage& m);
 
 // The ten rows of the current list at `seconds` of the clock: rank i's middle
 // line at (i + 1) * size * 1.25 + top.
