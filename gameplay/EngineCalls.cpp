@@ -4,14 +4,12 @@
 #include "engine/Config.h"
 #include "engine/MouseButtonEdges.h"
 #include "engine/RandomInt.h"
+#include "engine/SoundEvents.h"
 #include "engine/TextureManager.h"
 #include "framework/platform/Platform.h"
 
 #include <cstdarg>
 #include <cstdio>
-
-// Sound events are still an interim stand-in (silent, but recorded) until the
-// engine's sound events land; that is the one body to switch.
 
 namespace EngineCalls {
 
@@ -80,9 +78,10 @@ void DrawText(float x, float y, float size, uint32_t colour, int flags, const ch
 
 void PlayEvent(const char* name) {
     if (eventRecorder) eventRecorder(name);
+    PlaySoundId(PickEventSound(name), 0);
 }
 
-void SetMusicVolume(double) {}
+void SetMusicVolume(double volume) { ::SetMusicVolume(static_cast<float>(volume)); }
 
 void SetEventRecorder(std::function<void(const char*)> recorder) { eventRecorder = std::move(recorder); }
 

@@ -8,6 +8,7 @@
 
 #include "engine/AppLog.h"
 #include "engine/MouseButtonEdges.h"
+#include "engine/SoundEvents.h"
 #include "engine/TextureManager.h"
 
 #include <filesystem>
@@ -30,6 +31,7 @@ void GameTest::SetUp() {
     platform->Advance(1000);
 
     Textures().Reset();
+    ResetSoundEvents();
     ResetTextureIds();
     ResetMouseButtonEdges();
     ResetGameState();
