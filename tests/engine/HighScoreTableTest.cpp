@@ -320,13 +320,3 @@ TEST_F(HighScoreTableTest, ResettingEmptiesTheFileAndTheMarks) {
     ASSERT_TRUE(reread.LoadScores());
     EXPECT_TRUE(IsEmpty(reread));
 }
-
-TEST_F(HighScoreTableTest, OneTableForTheProcess) {
-    HighScoreTable& shared = GetHighScores();
-    EXPECT_EQ(&shared, &GetHighScores());
-    shared.SelectList(2);
-    shared.lists[2][0].score = 5;
-    shared.Reset();
-    EXPECT_EQ(shared.currentList, 0);
-    EXPECT_TRUE(IsEmpty(shared));
-}
