@@ -1,20 +1,36 @@
 #include "engine/RandomInt.h"
 
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <ctime>
 
 namespace {
 
+// Every run deals differently: the sequence starts from the wall clock in
+// seconds, mixed with a finer clock so that two starts within one second
+// differ too.
+uint32_t ClockSeed() {
+    uint64_t seconds = static_cast<uint64_t>(std::time(nullptr));
+    uint64_t ticks = static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    return static_cast<uint32_t>(seconds ^ ticks ^ (ticks >> 32));
+}
+
 // Only the main thread draws; the atomic just keeps a stray draw from
-// another thread from being undefined behaviour.
-std::atomic<uint32_t> state{1};
+// another thread from being undefined behaviour. Made on first use, so a
+// draw from another global's constructor also finds it seeded.
+std::atomic<uint32_t>& State() {
+    static std::atomic<uint32_t> state{ClockSeed()};
+    return state;
+}
 
 } // namespace
 
-void SeedRandom(unsigned seed) { state.store(seed, std::memory_order_relaxed); }
+void SeedRandom(unsigned seed) { State().store(seed, std::memory_order_relaxed); }
 
 int RandomDraw() {
+    std::atomic<uint32_t>& state = State();
     uint32_t x = state.load(std::memory_order_relaxed) * 214013u + 2531011u;
     state.store(x, std::memory_order_relaxed);
     return static_cast<int>((x >> 16) & 0x7FFF);

@@ -1,8 +1,9 @@
 #pragma once
 // The game's random numbers. One seedable generator with the classic 15-bit
 // output (0..32767), so that draws are spread exactly as the game's tables
-// were tuned for, whatever the C library's own rand() does. Seeded from the
-// clock at start; tests seed it for repeatable runs. Main thread only.
+// were tuned for, whatever the C library's own rand() does. It seeds itself
+// from the clock when first used; tests seed it for repeatable runs. Main
+// thread only.
 
 // Restarts the sequence.
 void SeedRandom(unsigned seed);

@@ -17,6 +17,17 @@ using Quill::MOUSE_RIGHT;
 
 namespace {
 
+// The game deals differently every run: before anyone seeds it, the generator
+// starts from the clock, not from a fixed seed. This must stay the first test
+// of the file (gtest runs a file's tests in order, ctest each in a process of
+// its own), so that no SeedRandom call has happened yet.
+TEST(RandomIntTest, StartsFromTheClockRatherThanAFixedSeed) {
+    std::vector<int> first;
+    for (int i = 0; i < 4; ++i) first.push_back(RandomDraw());
+    EXPECT_NE(first, (std::vector<int>{41, 18467, 6334, 26500})) << "the sequence of seed 1";
+    EXPECT_NE(first, (std::vector<int>{38, 7719, 21238, 2437})) << "the sequence of seed 0";
+}
+
 TEST(RandomIntTest, TheGeneratorIsTheClassic15BitOne) {
     SeedRandom(1);
     const int expected[] = {41, 18467, 6334, 26500, 19169, 15724, 11478, 29358};
