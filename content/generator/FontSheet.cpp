@@ -20,6 +20,20 @@ const double Outline = 2.2;
 double CellCentreX() { return FontCellWidth * 0.94 / 2; }
 double CellBaseline() { return FontCellHeight * (0.08 + 0.92 / 2) + GlyphSize * 0.729 / 2; }
 
+// Where the marker stands alone on a line (a mention in a comment does not count).
+size_t MarkerAt(const std::string& text)
+{
+    const std::string m = Marker;
+    for (size_t at = text.find(m); at != std::string::npos; at = text.find(m, at + 1)) {
+        bool starts = at == 0 || text[at - 1] == '\n';
+        size_t end = at + m.size();
+        bool ends = end == text.size() || text[end] == '\n' || text[end] == '\r';
+        if (starts && ends)
+            return at;
+    }
+    return std::string::npos;
+}
+
 } // namespace
 
 bool ReadLanguageTemplate(const std::string& path, LanguageTemplate& out)
@@ -45,7 +59,7 @@ bool ReadLanguageTemplate(const std::string& path, LanguageTemplate& out)
                     c = '/';
         }
     }
-    if (out.text.find(Marker) == std::string::npos) {
+    if (MarkerAt(out.text) == std::string::npos) {
         std::fprintf(stderr, "content: %s has no %s line\n", path.c_str(), Marker);
         return false;
     }
@@ -128,7 +142,7 @@ bool MakeFont(Output& out, const LanguageTemplate& language)
         desc << "\n";
     }
     std::string text = language.text;
-    size_t at = text.find(Marker);
+    size_t at = MarkerAt(text);
     size_t end = text.find('\n', at);
     text.replace(at, end == std::string::npos ? std::string::npos : end + 1 - at, desc.str());
     return out.WriteText("language.ini", text);

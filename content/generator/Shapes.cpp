@@ -339,8 +339,8 @@ void PaintMask(cairo_t* cr, const Field& a, const Rgb& color)
         // A light rim just inside the outline keeps dark silhouettes
         // readable on dark backgrounds.
         double rim = std::clamp((0.8 - depth.At(x, y)) / 0.35, 0.0, 1.0);
-        out = Mix(dark, rimColor, 0.55 * rim);
-        alpha = al * (0.62 + 0.2 * rim);
+        out = Mix(dark, rimColor, 0.6 * rim);
+        alpha = al * 0.7;
         return true;
     });
 }

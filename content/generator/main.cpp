@@ -2,7 +2,8 @@
 // music of the game into a game folder, completes language.ini with the font
 // description and writes a contact sheet of all pictures.
 //
-//   velmora-content --out DIR --language TEMPLATE [--sheet FILE] [--no-audio]
+//   velmora-content --out DIR --language TEMPLATE [--sheet FILE] [--no-music]
+// (--no-music skips the slowest part, for quick checks)
 #include "ContactSheet.h"
 #include "FontSheet.h"
 #include "MenuArt.h"
@@ -21,7 +22,7 @@
 int main(int argc, char** argv)
 {
     std::string out, languageTemplate, sheet;
-    bool audio = true;
+    bool music = true;
     for (int i = 1; i < argc; ++i) {
         auto value = [&](std::string& target) {
             if (i + 1 >= argc) {
@@ -40,15 +41,15 @@ int main(int argc, char** argv)
         } else if (!std::strcmp(argv[i], "--sheet")) {
             if (!value(sheet))
                 return 2;
-        } else if (!std::strcmp(argv[i], "--no-audio")) {
-            audio = false;
+        } else if (!std::strcmp(argv[i], "--no-music")) {
+            music = false;
         } else {
             std::fprintf(stderr, "content: unknown option %s\n", argv[i]);
             return 2;
         }
     }
     if (out.empty() || languageTemplate.empty()) {
-        std::fprintf(stderr, "usage: velmora-content --out DIR --language TEMPLATE [--sheet FILE] [--no-audio]\n");
+        std::fprintf(stderr, "usage: velmora-content --out DIR --language TEMPLATE [--sheet FILE] [--no-music]\n");
         return 2;
     }
     Content::SetFontFolder(VELMORA_FONT_DIR);
@@ -63,10 +64,9 @@ int main(int argc, char** argv)
     Content::MakeMenuArt(output);
     if (!Content::MakeFont(output, language))
         return 1;
-    if (audio) {
-        Content::MakeSounds(output);
+    Content::MakeSounds(output);
+    if (music)
         Content::MakeMusic(output);
-    }
     if (!sheet.empty() && !Content::WriteContactSheet(output, sheet))
         return 1;
     Content::ReleaseFonts();

@@ -1,0 +1,96 @@
+// language.ini has every text the game asks for, and its font description
+// agrees with the symbol sheet: each listed symbol sits in its cell, centred
+// where the game draws it, with the width the sheet shows.
+#include "content/support/ContentFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+using namespace ContentTest;
+
+TEST(ContentTexts, LanguageHasTheKeysTheGameAsks)
+{
+    EXPECT_EQ(Language("Velmora"), "Velmora");
+    EXPECT_EQ(Language("English\\"), "English\\");
+    const char* keys[] = {"FPS", "LevelText", "ScoreText", "txtLevelNum", "txtScoreNum", "txtTimeNum", "Level N",
+                          "Bonus Level", "Level Complete", "No Bonus", "Bonus!", "BonusScore", "Classic",
+                          "Transformer", "Relax", "Loading"};
+    for (const char* key : keys)
+        EXPECT_FALSE(Language(key).empty()) << key;
+    EXPECT_EQ(Quill::IniReadString(GamePath("site.url"), "InternetShortcut", "URL"), "https://velmora.example/");
+}
+
+TEST(ContentTexts, EveryTextCanBeDrawnWithTheFont)
+{
+    std::string symbols = Language("SymbolList");
+    std::ifstream in(GamePath("language.ini"));
+    std::string line;
+    bool inSection = false;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line[0] == '[')
+            inSection = line.rfind("[ENGLISH]", 0) == 0;
+        size_t eq = line.find('=');
+        if (!inSection || line.empty() || line[0] == ';' || eq == std::string::npos)
+            continue;
+        for (char c : line.substr(eq + 1))
+            EXPECT_NE(symbols.find(c), std::string::npos) << "'" << c << "' of " << line << " is not in the font";
+    }
+}
+
+TEST(ContentFont, DescriptionMatchesTheSheet)
+{
+    std::string symbols = Language("SymbolList");
+    int columns = std::atoi(Language("SYMBOLS_IN_ROW").c_str()), rows = std::atoi(Language("SYMBOLS_IN_COL").c_str());
+    ASSERT_EQ(columns, 16);
+    ASSERT_EQ(rows, 8);
+    // Printable ASCII, each once, the blank included.
+    std::set<char> unique(symbols.begin(), symbols.end());
+    EXPECT_EQ(unique.size(), symbols.size());
+    for (char c = 32; c < 127; ++c)
+        EXPECT_TRUE(unique.count(c)) << "missing '" << c << "'";
+    ASSERT_LE(int(symbols.size()), columns * rows);
+
+    auto sheet = LoadImage("English\\font01.png");
+    ASSERT_TRUE(sheet);
+    const int cw = sheet->width / columns, ch = sheet->height / rows;
+    // The game draws a cell without its right 6 %, stretched to a full cell.
+    const double drawn = cw * 0.94;
+    for (int r = 0; r < rows; ++r) {
+        char key[32];
+        std::snprintf(key, sizeof key, r + 1 < 10 ? "Line0%d_Width" : "Line%d_Width", r + 1);
+        std::stringstream row(Language(key));
+        std::string piece;
+        for (int c = 0; c < columns; ++c) {
+            int k = r * columns + c;
+            SCOPED_TRACE(std::string(key) + " cell " + std::to_string(c));
+            ASSERT_TRUE(std::getline(row, piece, ','));
+            float width = -1;
+            char extra = 0;
+            ASSERT_EQ(std::sscanf(piece.c_str(), "%f%c", &width, &extra), 1) << piece;
+            int left = cw, right = -1, top = ch;
+            for (int y = 0; y < ch; ++y)
+                for (int x = 0; x < cw; ++x)
+                    if (Alpha(*sheet, c * cw + x, r * ch + y) > 128)
+                        left = std::min(left, x), right = std::max(right, x), top = std::min(top, y);
+            if (k >= int(symbols.size()) || symbols[size_t(k)] == ' ') {
+                EXPECT_LT(right, 0) << "cell should be empty";
+                if (k >= int(symbols.size()))
+                    EXPECT_EQ(width, 0.0f);
+                else
+                    EXPECT_GT(width, 2.0f) << "the blank needs room";
+                continue;
+            }
+            ASSERT_GE(right, 0) << "no glyph for '" << symbols[size_t(k)] << "'";
+            EXPECT_GT(left, 0) << "glyph touches the cell's left edge";
+            EXPECT_LT(right, int(drawn)) << "glyph reaches into the part the game leaves out";
+            EXPECT_GE(top, int(ch * 0.08)) << "glyph reaches into the part the game leaves out";
+            EXPECT_NEAR((left + right + 1) / 2.0, drawn / 2, 3.0) << "glyph is not centred";
+            EXPECT_NEAR((right - left + 1) * 16.0 / drawn, width, 3.5) << "width disagrees with the ink";
+            EXPECT_LE(width, 16.0f);
+        }
+    }
+}

@@ -1,0 +1,192 @@
+// Every picture the game and its menus ask for exists in the game folder,
+// loads through the game's own image reader, and has the size its use needs.
+#include "content/support/ContentFiles.h"
+
+#include "framework/platform/Files.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace ContentTest;
+
+namespace {
+
+struct ImageCase {
+    const char* name;
+    int width, height; // 0: any
+    int columns, rows; // frames of a sheet
+};
+
+const ImageCase Images[] = {
+    {"Graphics\\back_menu.jpg", 800, 600, 1, 1},
+    {"Graphics\\back_game01.jpg", 688, 516, 1, 1},
+    {"Graphics\\back_game02.jpg", 688, 516, 1, 1},
+    {"Graphics\\back_game03.jpg", 688, 516, 1, 1},
+    {"Graphics\\back_game04.jpg", 688, 516, 1, 1},
+    {"Graphics\\back_game05.jpg", 688, 516, 1, 1},
+    {"Graphics\\back_map.jpg", 800, 600, 1, 1},
+    {"Graphics\\am_bottom_bar.jpg", 0, 0, 1, 1},
+    {"Graphics\\line1.png", 0, 0, 1, 1},
+    {"Graphics\\line2.png", 0, 0, 1, 1},
+    {"Graphics\\line3.png", 0, 0, 1, 1},
+    {"Graphics\\line4.png", 0, 0, 1, 1},
+    {"Graphics\\line5.png", 0, 0, 1, 1},
+    {"Graphics\\line6.png", 0, 0, 1, 1},
+    {"Graphics\\line_a.png", 0, 0, 1, 1},
+    {"Graphics\\particle1.png", 0, 0, 1, 1},
+    {"Graphics\\particle2.png", 0, 0, 1, 1},
+    {"Graphics\\particleq.png", 0, 0, 1, 1},
+    {"Graphics\\particleq2.png", 0, 0, 1, 1},
+    {"Graphics\\am_bonus01.png", 64, 64, 1, 1},
+    {"Graphics\\am_bonus02.png", 64, 64, 1, 1},
+    {"Graphics\\am_bonus03.png", 64, 64, 1, 1},
+    {"Graphics\\star-rotation.png", 0, 0, 3, 3},
+    {"Graphics\\am_effect_chomp.png", 0, 0, 1, 1},
+    {"Graphics\\am_effect_star.png", 0, 0, 1, 1},
+    {"Graphics\\grey.png", 0, 0, 1, 1},
+    {"Graphics\\arrow.png", 0, 0, 1, 1},
+    {"Graphics\\bug_right.png", 0, 0, 6, 1},
+    {"Graphics\\butterfly_anim1_left.png", 0, 0, 6, 1},
+    {"Graphics\\butterfly_anim1_right.png", 0, 0, 6, 1},
+    {"Graphics\\butterfly_anim2_left.png", 0, 0, 6, 1},
+    {"Graphics\\butterfly_anim2_right.png", 0, 0, 6, 1},
+    {"Graphics\\butterfly_anim3_left.png", 0, 0, 6, 1},
+    {"Graphics\\butterfly_anim3_right.png", 0, 0, 6, 1},
+    {"Graphics\\butterfly_anim4_left.png", 0, 0, 6, 1},
+    {"Graphics\\butterfly_anim4_right.png", 0, 0, 6, 1},
+    {"Graphics\\digits.png", 0, 0, 10, 1},
+    {"Graphics\\progress-empty.png", 0, 0, 1, 1},
+    {"Graphics\\progress-full.png", 0, 0, 1, 1},
+    {"Graphics\\loading_empty.png", 0, 0, 1, 1},
+    {"Graphics\\loading_full.png", 0, 0, 1, 1},
+    {"Graphics\\round_time.png", 0, 0, 1, 1},
+    {"Graphics\\status-border.png", 800, 600, 1, 1},
+    {"English\\font01.png", 640, 384, 16, 8},
+    {"English\\hint1.png", 0, 0, 1, 1},
+    {"English\\hint2.png", 0, 0, 1, 1},
+    {"English\\hint3.png", 0, 0, 1, 1},
+    {"English\\status-border.png", 800, 600, 1, 1},
+    {"Graphics\\logo.png", 0, 0, 1, 1},
+    {"Graphics\\button_s.png", 0, 0, 1, 1},
+    {"Graphics\\button_s_hover.png", 0, 0, 1, 1},
+    {"Graphics\\button_m.png", 0, 0, 1, 1},
+    {"Graphics\\button_m_hover.png", 0, 0, 1, 1},
+    {"Graphics\\button_l.png", 0, 0, 1, 1},
+    {"Graphics\\button_l_hover.png", 0, 0, 1, 1},
+    {"Graphics\\checkbox.png", 0, 0, 1, 1},
+    {"Graphics\\checkbox_hover.png", 0, 0, 1, 1},
+    {"Graphics\\checkbox_checked.png", 0, 0, 1, 1},
+    {"Graphics\\checkbox_checked_hover.png", 0, 0, 1, 1},
+    {"Graphics\\slider_bar.png", 0, 0, 1, 1},
+    {"Graphics\\slider_bar_hover.png", 0, 0, 1, 1},
+    {"Graphics\\slider_thumb.png", 0, 0, 1, 1},
+    {"Graphics\\slider_thumb_hover.png", 0, 0, 1, 1},
+    {"Graphics\\panel_large.png", 0, 0, 1, 1},
+    {"Graphics\\panel_medium.png", 0, 0, 1, 1},
+    {"Graphics\\panel_small.png", 0, 0, 1, 1},
+    {"Graphics\\stage_button.png", 0, 0, 1, 1},
+    {"Graphics\\stage_button_hover.png", 0, 0, 1, 1},
+};
+
+struct Size {
+    int w = 0, h = 0;
+};
+
+Size SizeOf(const std::string& name)
+{
+    auto img = LoadImage(name);
+    return img ? Size{img->width, img->height} : Size{};
+}
+
+} // namespace
+
+TEST(ContentImages, EveryImageLoadsWithItsSizeAndFrameGrid)
+{
+    for (const ImageCase& c : Images) {
+        SCOPED_TRACE(c.name);
+        auto img = LoadImage(c.name);
+        ASSERT_TRUE(img) << "does not load";
+        EXPECT_EQ(img->bits.size(), size_t(img->width) * size_t(img->height));
+        if (c.width) {
+            EXPECT_EQ(img->width, c.width);
+        }
+        if (c.height) {
+            EXPECT_EQ(img->height, c.height);
+        }
+        EXPECT_EQ(img->width % c.columns, 0) << "frames are not whole pixels";
+        EXPECT_EQ(img->height % c.rows, 0) << "frames are not whole pixels";
+    }
+}
+
+// Sizes that follow from where and how the game draws each picture at
+// 800 x 600 (sprites with the pixel-size flag are drawn at their own size).
+TEST(ContentImages, SizesFitTheirPlaceOnScreen)
+{
+    // The bar is centred at x 0.59 and must reach from the panel (0.15) to the right edge.
+    Size bar = SizeOf("Graphics\\am_bottom_bar.jpg");
+    EXPECT_GE(bar.w / 2.0, (0.59 - 0.15) * 800);
+    EXPECT_GE(bar.h / 2.0, (1.0 - 0.915) * 600);
+    for (const char* line : {"Graphics\\line1.png", "Graphics\\line6.png", "Graphics\\line_a.png"}) {
+        SCOPED_TRACE(line);
+        Size s = SizeOf(line);
+        EXPECT_GE(s.h, 95) << "six copies 95 pixels apart must join";
+        EXPECT_LE(s.w, 95) << "neighbouring lines are 95 pixels apart";
+    }
+    for (const char* shape : {"Graphics\\am_bonus01.png", "Graphics\\am_bonus02.png", "Graphics\\am_bonus03.png"}) {
+        Size s = SizeOf(shape);
+        EXPECT_LE(s.w, 71) << shape << " must fit a cell";
+        EXPECT_LE(s.h, 71) << shape;
+    }
+    // Sheet cells at the size the critters are drawn.
+    Size bug = SizeOf("Graphics\\bug_right.png");
+    EXPECT_NEAR(bug.w / 6.0, 0.072 * 800, 4);
+    EXPECT_NEAR(bug.h, 0.096 * 600, 4);
+    Size fly = SizeOf("Graphics\\butterfly_anim1_left.png");
+    EXPECT_NEAR(fly.w / 6.0, 0.048 * 800, 4);
+    EXPECT_NEAR(fly.h, 0.064 * 600, 4);
+    // Bars: fill and background of the same size; the grey cover fits the stage button.
+    Size pe = SizeOf("Graphics\\progress-empty.png"), pf = SizeOf("Graphics\\progress-full.png");
+    EXPECT_EQ(pe.w, pf.w);
+    EXPECT_EQ(pe.h, pf.h);
+    EXPECT_LE(pf.w, 120) << "the progress bar sits in the 120-pixel panel";
+    Size le = SizeOf("Graphics\\loading_empty.png"), lf = SizeOf("Graphics\\loading_full.png");
+    EXPECT_EQ(le.w, lf.w);
+    EXPECT_EQ(le.h, lf.h);
+    Size grey = SizeOf("Graphics\\grey.png"), stage = SizeOf("Graphics\\stage_button.png");
+    EXPECT_EQ(grey.w, stage.w);
+    EXPECT_EQ(grey.h, stage.h);
+    EXPECT_EQ(SizeOf("Graphics\\button_m.png").w, SizeOf("Graphics\\button_m_hover.png").w);
+}
+
+// The frame leaves the board's window clear and covers the panel.
+TEST(ContentImages, StatusBorderHasAClearWindowOverTheBoard)
+{
+    auto frame = LoadImage("English\\status-border.png");
+    ASSERT_TRUE(frame);
+    const struct {
+        double x, y;
+        bool clear;
+    } probes[] = {{0.2, 0.05, true},   {0.59, 0.44, true}, {0.95, 0.5, true},  {0.3, 0.915, true},
+                  {0.95, 0.95, true},  {0.05, 0.1, false}, {0.05, 0.5, false}, {0.1, 0.95, false},
+                  {0.005, 0.5, false}};
+    for (const auto& p : probes) {
+        uint32_t a = Alpha(*frame, int(p.x * 800), int(p.y * 600));
+        if (p.clear)
+            EXPECT_EQ(a, 0u) << "at " << p.x << ", " << p.y;
+        else
+            EXPECT_EQ(a, 255u) << "at " << p.x << ", " << p.y;
+    }
+}
+
+// The game keeps at most 250 textures and preloads all three folders.
+TEST(ContentImages, PreloadedFoldersFitTheTextureTable)
+{
+    size_t count = 0;
+    for (const char* folder : {"Graphics\\", "Graphics\\Shapes\\", "English\\"})
+        for (const char* pattern : {"*.png", "*.jpg", "*.tga", "*.bmp"})
+            count += Quill::FindFiles(GamePath(std::string(folder) + pattern)).size();
+    EXPECT_GT(count, 100u);
+    // Leave room for pictures the menus or a later language may add.
+    EXPECT_LE(count, 220u);
+}

@@ -1,0 +1,63 @@
+#pragma once
+// Helpers of the content tests: paths into the generated game folder, and
+// images, INI values and decoded sounds read through the game's own readers.
+#include "framework/ImageLoader.h"
+#include "framework/IniFile.h"
+#include "framework/SoundReaders.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace ContentTest {
+
+// A game path as the data names it ("Graphics\x.png") inside the game folder.
+inline std::string GamePath(const std::string& name)
+{
+    std::string p = std::string(VELMORA_GAME_DIR) + "/" + name;
+    for (char& c : p)
+        if (c == '\\')
+            c = '/';
+    return p;
+}
+
+inline std::unique_ptr<Quill::ImageLib::Image> LoadImage(const std::string& name)
+{
+    return Quill::ImageLib::LoadImageFile(GamePath(name), false);
+}
+
+inline std::string Language(const std::string& key)
+{
+    return Quill::IniReadString(GamePath("language.ini"), "ENGLISH", key);
+}
+
+inline uint32_t Alpha(const Quill::ImageLib::Image& img, int x, int y)
+{
+    return img.bits[size_t(y) * size_t(img.width) + size_t(x)] >> 24;
+}
+
+// A decoded sound as floats (-1..1), channels interleaved.
+struct Sound {
+    int channels = 0;
+    int rate = 0;
+    std::vector<float> samples;
+    size_t Frames() const { return channels ? samples.size() / size_t(channels) : 0; }
+};
+
+inline bool LoadSound(const std::string& name, Sound& out)
+{
+    Quill::PcmSound pcm;
+    if (!Quill::ReadOgg(GamePath(name), pcm) || pcm.bitsPerSample != 16)
+        return false;
+    out.channels = pcm.channels;
+    out.rate = int(pcm.sampleRate);
+    out.samples.resize(pcm.data.size() / 2);
+    for (size_t i = 0; i < out.samples.size(); ++i) {
+        int16_t v = int16_t(uint16_t(pcm.data[2 * i]) | uint16_t(pcm.data[2 * i + 1] << 8));
+        out.samples[i] = float(v) / 32768.0f;
+    }
+    return true;
+}
+
+} // namespace ContentTest
