@@ -87,12 +87,13 @@ void Backgrounds(Output& out)
     // A few large, faint shapes drifting in the sky, the game's own motif.
     Rng rng(777u);
     const auto& classes = ShapeClassTable();
-    for (int i = 0; i < 9; ++i) {
-        int cls = int(rng.Next() % classes.size());
-        int size = int(rng.Range(70, 130));
+    for (int i = 0; i < 10; ++i) {
+        int cls = (i * 7 + 3) % int(classes.size());
+        int size = int(rng.Range(70, 120));
         Field f = ShapeCoverage(cls, int(rng.Next() % 3), size, size / 2.0, size / 2.0, size * 0.42);
-        PaintField(menu.cr, f, Lighten(Hex(classes[size_t(cls)].color), 0.35), 0.28, rng.Range(0, 800 - size),
-                   rng.Range(0, 330));
+        // One per cell of a loose 5 x 2 grid, so they spread over the sky.
+        double x = (i % 5) * 160 + rng.Range(0, 160 - size), y = 10 + (i / 5) * 170 + rng.Range(0, 150 - size * 0.5);
+        PaintField(menu.cr, f, Lighten(Hex(classes[size_t(cls)].color), 0.35), 0.28, x, y);
     }
     out.WriteJpeg("Graphics/back_menu.jpg", menu.surface);
 }
