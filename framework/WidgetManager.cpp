@@ -55,7 +55,7 @@ void WidgetManager::RemoveWidget(Widget* w) {
     if (index < 0) return;
     InvalidateFull(w);
     widgets.erase(widgets.begin() + index);
-    if (index <= updateIndex) --updateIndex; // the update pass goes on with the next widget
+    if (index <= walkIndex) --walkIndex; // the pass in progress goes on with the next widget
     DropWidget(w);
     if (popupWidget == w) popupWidget = nullptr;
     if (defaultWidget == w) defaultWidget = nullptr;
@@ -300,21 +300,21 @@ bool WidgetManager::UpdateAll() {
     Lock hold(lock);
     ++updateStamp;
     invalidatedDuringUpdate = false;
-    for (updateIndex = 0; updateIndex < static_cast<int>(widgets.size()); ++updateIndex) {
-        Widget* w = widgets[static_cast<size_t>(updateIndex)];
+    for (walkIndex = 0; walkIndex < static_cast<int>(widgets.size()); ++walkIndex) {
+        Widget* w = widgets[static_cast<size_t>(walkIndex)];
         if (w->lastUpdateStamp == updateStamp) continue;
         w->lastUpdateStamp = updateStamp;
         w->Update();
     }
-    updateIndex = -1;
+    walkIndex = -1;
     return invalidatedDuringUpdate;
 }
 
 void WidgetManager::FractionalUpdateAll(float fraction) {
     Lock hold(lock);
-    for (updateIndex = 0; updateIndex < static_cast<int>(widgets.size()); ++updateIndex)
-        widgets[static_cast<size_t>(updateIndex)]->FractionalUpdate(fraction);
-    updateIndex = -1;
+    for (walkIndex = 0; walkIndex < static_cast<int>(widgets.size()); ++walkIndex)
+        widgets[static_cast<size_t>(walkIndex)]->FractionalUpdate(fraction);
+    walkIndex = -1;
 }
 
 void WidgetManager::Invalidate(Widget* w) {
@@ -371,20 +371,24 @@ bool WidgetManager::DrawDirtyWidgets() {
     Lock hold(lock);
     if (!drawTarget) return false;
     int dirtyCount = 0;
-    int firstOverlay = -1;
-    for (size_t i = 0; i < widgets.size(); ++i) {
-        if (widgets[i]->dirty) ++dirtyCount;
-        if (widgets[i]->overlay && firstOverlay < 0) firstOverlay = static_cast<int>(i);
+    bool hasOverlay = false;
+    for (Widget* w : widgets) {
+        if (w->dirty) ++dirtyCount;
+        hasOverlay |= w->overlay;
     }
-    bool hasOverlay = firstOverlay >= 0;
     bool overlayChanged = hasOverlay != hadOverlay;
 
     std::unique_lock<std::recursive_mutex> displayLock;
     if (auto* dd = dynamic_cast<DDImage*>(drawTarget); dd && dd->GetDisplay())
         displayLock = std::unique_lock<std::recursive_mutex>(dd->GetDisplay()->lock);
 
+    // A Draw may remove widgets: the walks index the list afresh at every
+    // step, and the widgets below the overlays end at the first overlay widget.
+    auto walkAt = [this]() -> Widget* {
+        size_t at = static_cast<size_t>(walkIndex);
+        return at < widgets.size() ? widgets[at] : nullptr;
+    };
     bool drew = false;
-    size_t below = hasOverlay ? static_cast<size_t>(firstOverlay) : widgets.size();
     if (dirtyCount > 0 || overlayChanged) {
         Image* target = drawTarget;
         if (hasOverlay) {
@@ -396,8 +400,8 @@ bool WidgetManager::DrawDirtyWidgets() {
             target = overlayCache.get();
         }
         Graphics base(target);
-        for (size_t i = 0; i < below; ++i) {
-            Widget* w = widgets[i];
+        for (walkIndex = 0; Widget* w = walkAt(); ++walkIndex) {
+            if (w->overlay) break;
             if (!w->visible || !(w->dirty || overlayChanged)) continue;
             DrawWidget(w, base);
             drew = true;
@@ -411,10 +415,13 @@ bool WidgetManager::DrawDirtyWidgets() {
             std::memcpy(to, from, sizeof(uint32_t) * static_cast<size_t>(drawTarget->GetWidth()) *
                                       static_cast<size_t>(drawTarget->GetHeight()));
         Graphics base(drawTarget);
-        for (size_t i = below; i < widgets.size(); ++i)
-            if (widgets[i]->visible) DrawWidget(widgets[i], base);
+        walkIndex = 0;
+        while (walkAt() && !walkAt()->overlay) ++walkIndex;
+        for (; Widget* w = walkAt(); ++walkIndex)
+            if (w->visible) DrawWidget(w, base);
         drew = true;
     }
+    walkIndex = -1;
     hadOverlay = hasOverlay;
     return drew;
 }

@@ -100,8 +100,9 @@ private:
     void DrawWidget(Widget* w, const Graphics& base);
 
     mutable std::recursive_mutex lock;
-    // Index of the widget an update pass is at, kept right when widgets are removed.
-    int updateIndex = -1;
+    // Index of the widget an update or draw pass is at, kept right when
+    // widgets are removed, so that the pass goes on with the next one.
+    int walkIndex = -1;
     bool hadOverlay = false;
     bool hadDirtyOverlay = false;
 };

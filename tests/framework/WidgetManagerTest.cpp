@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,7 @@ public:
         Say("Draw");
         g->SetColor(fill);
         g->FillRect(0, 0, width, height);
+        if (onDraw) onDraw();
     }
     void Update() override {
         Widget::Update();
@@ -56,6 +59,7 @@ public:
     std::vector<std::string>* log;
     bool acceptsFocus = true;
     Widget* removeOnUpdate = nullptr;
+    std::function<void()> onDraw;
     Color fill{255, 0, 0, 255};
 
 private:
@@ -230,6 +234,40 @@ TEST_F(WidgetInput, OnlyDirtyWidgetsAreDrawnAndInvalidationSpreadsUpward) {
     manager.DrawDirtyWidgets();
     EXPECT_EQ(log, (std::vector<std::string>{"a: Draw", "over: Draw"}));
     manager.RemoveWidget(&over);
+}
+
+// A widget may remove (and then delete) another one from its Draw, as it may
+// from its Update: the pass goes on with the widgets still in the list.
+TEST_F(WidgetInput, RemovingWidgetsWhileDrawingNeverDrawsThem) {
+    MemoryImage screen(100, 100);
+    manager.SetDrawTarget(&screen);
+    auto doomed = std::make_unique<Recorder>("doomed", &log);
+    doomed->Resize(0, 50, 10, 10);
+    manager.AddWidget(doomed.get());
+    b.onDraw = [&] {
+        manager.RemoveWidget(doomed.get());
+        doomed.reset();
+    };
+    log.clear();
+    manager.DrawDirtyWidgets();
+    b.onDraw = nullptr;
+    EXPECT_EQ(log, (std::vector<std::string>{"a: Draw", "b: Draw"}));
+
+    // In the overlay pass, removing a widget below the walk skips no overlay widget.
+    Recorder first("first", &log), second("second", &log);
+    first.Resize(0, 50, 10, 10);
+    second.Resize(20, 50, 10, 10);
+    for (Recorder* w : {&first, &second}) {
+        manager.AddWidget(w);
+        w->SetOverlay(true);
+    }
+    first.onDraw = [&] { manager.RemoveWidget(&a); };
+    log.clear();
+    manager.DrawDirtyWidgets();
+    EXPECT_EQ(log, (std::vector<std::string>{"a: Draw", "b: Draw", "first: Draw", "second: Draw"}));
+    first.onDraw = nullptr;
+    manager.RemoveWidget(&first);
+    manager.RemoveWidget(&second);
 }
 
 TEST_F(WidgetInput, OverlayWidgetsAreDrawnEveryFrameOverACleanCopy) {
