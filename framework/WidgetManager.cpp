@@ -377,6 +377,13 @@ bool WidgetManager::DrawDirtyWidgets() {
         hasOverlay |= w->overlay;
     }
     bool overlayChanged = hasOverlay != hadOverlay;
+    // A cache that is missing (dropped by a new screen size) or of another
+    // size is made anew and must first receive everything below the overlays.
+    if (hasOverlay && (!overlayCache || overlayCache->GetWidth() != drawTarget->GetWidth() ||
+                       overlayCache->GetHeight() != drawTarget->GetHeight())) {
+        overlayCache = std::make_unique<MemoryImage>(drawTarget->GetWidth(), drawTarget->GetHeight());
+        overlayChanged = true;
+    }
 
     std::unique_lock<std::recursive_mutex> displayLock;
     if (auto* dd = dynamic_cast<DDImage*>(drawTarget); dd && dd->GetDisplay())
@@ -390,16 +397,7 @@ bool WidgetManager::DrawDirtyWidgets() {
     };
     bool drew = false;
     if (dirtyCount > 0 || overlayChanged) {
-        Image* target = drawTarget;
-        if (hasOverlay) {
-            if (!overlayCache || overlayCache->GetWidth() != drawTarget->GetWidth() ||
-                overlayCache->GetHeight() != drawTarget->GetHeight()) {
-                overlayCache = std::make_unique<MemoryImage>(drawTarget->GetWidth(), drawTarget->GetHeight());
-                overlayChanged = true;
-            }
-            target = overlayCache.get();
-        }
-        Graphics base(target);
+        Graphics base(hasOverlay ? overlayCache.get() : drawTarget);
         for (walkIndex = 0; Widget* w = walkAt(); ++walkIndex) {
             if (w->overlay) break;
             if (!w->visible || !(w->dirty || overlayChanged)) continue;

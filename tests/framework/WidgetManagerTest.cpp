@@ -286,6 +286,14 @@ TEST_F(WidgetInput, OverlayWidgetsAreDrawnEveryFrameOverACleanCopy) {
     EXPECT_EQ(log, (std::vector<std::string>{"cursor: Draw"}));
     EXPECT_EQ(screen.GetBits()[0], 0xFFFF0000u) << "the old overlay place is restored from the cache";
     EXPECT_EQ(screen.GetBits()[10], 0xFF0000FFu);
+
+    // A new screen size drops the cache: the next frame fills a new one from
+    // the widgets below, although none of them is dirty.
+    manager.SetScreenSize(200, 100);
+    log.clear();
+    EXPECT_TRUE(manager.DrawDirtyWidgets());
+    EXPECT_EQ(log, (std::vector<std::string>{"a: Draw", "b: Draw", "cursor: Draw"}));
+    EXPECT_EQ(screen.GetBits()[0], 0xFFFF0000u);
     manager.RemoveWidget(&cursor);
 }
 
