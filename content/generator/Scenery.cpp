@@ -139,7 +139,8 @@ void BottomBar(Output& out)
 void Rails(Output& out)
 {
     static const uint32_t tints[6] = {0xFF8A7A, 0xFFB060, 0xFFD860, 0x9FE07A, 0x6FD6E0, 0xB89AF0};
-    const int w = 80, h = 96;
+    // 95 pixels: the game draws the copies 95 pixels apart, so they join exactly.
+    const int w = 80, h = 95;
     for (int i = 0; i < 6; ++i) {
         Canvas c(w, h);
         cairo_t* cr = c.cr;
