@@ -181,12 +181,15 @@ void Effects(Output& out)
     Canvas chomp(64, 64);
     Glow(chomp.cr, 32, 32, 31, Hex(0xFFE080), 0.9);
     StarPath(chomp.cr, 32, 32, 12, 27, 17, 0.1);
-    SetColor(chomp.cr, Hex(0xFFFBE8), 0.95);
-    cairo_fill(chomp.cr);
+    cairo_pattern_t* burst = cairo_pattern_create_radial(32, 32, 4, 32, 32, 27);
+    AddStop(burst, 0, Hex(0xFFFFF4));
+    AddStop(burst, 0.6, Hex(0xFFE27A));
+    AddStop(burst, 1, Hex(0xFF9A2A));
+    FillStroke(chomp.cr, burst, Hex(0xB0501A), 1.5);
     // A bite taken out of one side.
     cairo_set_operator(chomp.cr, CAIRO_OPERATOR_CLEAR);
     for (int i = 0; i < 3; ++i) {
-        cairo_arc(chomp.cr, 58, 20 + i * 12, 8, 0, 2 * M_PI);
+        cairo_arc(chomp.cr, 55, 20 + i * 12, 8, 0, 2 * M_PI);
         cairo_fill(chomp.cr);
     }
     cairo_set_operator(chomp.cr, CAIRO_OPERATOR_OVER);
