@@ -272,7 +272,10 @@ bool QuillAppBase::ProcessFrame(bool allowSleep) {
         if (drawPending) {
             RedrawIfDirty();
         } else {
-            int idle = static_cast<int>(std::trunc(frameBudget - timeAccumulator));
+            // Rounded up: with a budget of 16.67 ms, 16 ms of sleep would
+            // leave a fraction that no whole-millisecond sleep ever covers,
+            // and the loop would spin until the clock ticks over.
+            int idle = static_cast<int>(std::ceil(frameBudget - timeAccumulator));
             if (idle > 0) {
                 if (!allowSleep) return false;
                 ++sleepCount;
@@ -340,10 +343,8 @@ bool QuillAppBase::RedrawIfDirty() {
 
     bool drew = false;
     drawing = true;
-    if (widgetManager && display) {
-        std::lock_guard<std::recursive_mutex> hold(display->lock);
-        drew = widgetManager->DrawDirtyWidgets();
-    }
+    // The manager takes the display lock itself, after its own.
+    if (widgetManager && display) drew = widgetManager->DrawDirtyWidgets();
     drawing = false;
 
     uint32_t now = platform.Ticks();

@@ -1,2 +1,3 @@
-// Placeholder entry until the application lands.
-int main() { return 0; }
+#include "app/Program.h"
+
+int main(int argc, char** argv) { return RunProgram(argc, argv); }

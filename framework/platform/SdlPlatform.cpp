@@ -561,6 +561,15 @@ std::unique_ptr<Platform> CreateSdlPlatform(std::string* error) {
         SDL_Quit();
         return nullptr;
     }
+    // Without a desktop SDL falls back to drivers that show nothing; those
+    // are only wanted when asked for by name.
+    std::string driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
+    const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+    if ((driver == "offscreen" || driver == "dummy") && !(asked && driver == asked)) {
+        if (error) *error = "no desktop to show a window on";
+        SDL_Quit();
+        return nullptr;
+    }
     return std::make_unique<SdlPlatform>();
 }
 
