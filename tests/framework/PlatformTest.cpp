@@ -1,0 +1,182 @@
+// The platform pieces that stand on their own: the letterbox and pointer
+// mapping, text input, the single-instance lock, the PNG writer, the display
+// interface, and the SDL platform on its dummy drivers.
+#include "AppTestSupport.h"
+
+#include "framework/DDInterface.h"
+#include "framework/ImageLoader.h"
+#include "framework/PngWriter.h"
+#include "framework/platform/InstanceLock.h"
+#include "framework/platform/SdlPlatform.h"
+
+using namespace Quill;
+using namespace apptest;
+
+namespace {
+
+TEST(Letterbox, ThePictureKeepsItsAspectAndIsCentred) {
+    struct Case {
+        int winW, winH;
+        Rect expected;
+    } cases[] = {
+        {800, 600, Rect(0, 0, 800, 600)},    {1600, 1200, Rect(0, 0, 1600, 1200)},
+        {1920, 1080, Rect(240, 0, 1440, 1080)}, {1000, 1000, Rect(0, 125, 1000, 750)},
+        {801, 600, Rect(0, 0, 800, 600)},    {0, 600, Rect(0, 0, 0, 0)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.winW << "x" << c.winH);
+        EXPECT_EQ(LetterboxRect(c.winW, c.winH, 800, 600), c.expected);
+    }
+}
+
+TEST(Letterbox, PointerPositionsMapBothWays) {
+    Rect box = LetterboxRect(1920, 1080, 800, 600); // 240, 0, 1440 x 1080
+    struct Case {
+        int wx, wy, lx, ly;
+    } cases[] = {
+        {240, 0, 0, 0},       {1679, 1079, 799, 599}, {960, 540, 400, 300},
+        {100, 540, -78, 300}, // on the black bar left of the picture
+        {1900, 10, 922, 5},
+    };
+    for (const Case& c : cases) {
+        int lx = 0, ly = 0;
+        WindowToLogical(box, 800, 600, c.wx, c.wy, lx, ly);
+        EXPECT_EQ(lx, c.lx) << c.wx;
+        EXPECT_EQ(ly, c.ly) << c.wy;
+    }
+    // Every logical pixel maps to a window point that maps back to it.
+    for (int x : {0, 1, 333, 799})
+        for (int y : {0, 2, 599}) {
+            int wx = 0, wy = 0, lx = 0, ly = 0;
+            LogicalToWindow(box, 800, 600, x, y, wx, wy);
+            WindowToLogical(box, 800, 600, wx, wy, lx, ly);
+            EXPECT_EQ(lx, x);
+            EXPECT_EQ(ly, y);
+        }
+}
+
+TEST(TextInput, Utf8BecomesEightBitCharacters) {
+    struct Case {
+        const char* utf8;
+        std::string expected;
+    } cases[] = {
+        {"abc", "abc"},
+        {"\xC3\xA9t\xC3\xA9", "\xE9t\xE9"},        // é
+        {"\xE2\x82\xAC!", "!"},                    // the euro sign has no 8-bit code
+        {"\xF0\x9F\x98\x80x", "x"},                // nor has an emoji
+        {"\xC3", ""},                              // cut short
+        {"\x80\xBF" "a", "a"},                     // stray continuation bytes
+        {"\xC1\x81", ""},                          // an overlong 'A'
+    };
+    for (const Case& c : cases) {
+        std::string out;
+        Utf8ToLatin1(c.utf8, out);
+        EXPECT_EQ(out, c.expected) << c.utf8;
+    }
+}
+
+TEST(InstanceLockTest, ASecondCopyFindsTheLockAndNotifiesTheFirst) {
+    TempFolder folder;
+    setenv("XDG_RUNTIME_DIR", folder.path.c_str(), 1);
+    InstanceLock first("Velmora Test/..");
+    EXPECT_EQ(first.Path().rfind(folder.path + "/velmora-", 0), 0u);
+    EXPECT_EQ(first.Path().find("/..", folder.path.size()), std::string::npos);
+    ASSERT_EQ(first.Acquire(), InstanceLock::Result::Acquired);
+    EXPECT_FALSE(first.TakeNotification());
+    {
+        InstanceLock second("Velmora Test/..");
+        EXPECT_EQ(second.Acquire(), InstanceLock::Result::HeldElsewhere);
+        EXPECT_TRUE(second.NotifyHolder());
+    }
+    EXPECT_TRUE(first.TakeNotification());
+    EXPECT_FALSE(first.TakeNotification());
+    InstanceLock other("Another");
+    EXPECT_EQ(other.Acquire(), InstanceLock::Result::Acquired);
+}
+
+TEST(PngWriterTest, WritesPixelsThatReadBackTheSame) {
+    TempFolder folder;
+    const uint32_t pixels[] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0x80FFFFFF, 0xFF000000, 0x00123456};
+    for (bool withAlpha : {false, true}) {
+        SCOPED_TRACE(withAlpha);
+        std::string path = folder.path + (withAlpha ? "/alpha.png" : "/plain.png");
+        ASSERT_TRUE(WritePng(path, pixels, 3, 2, withAlpha));
+        auto image = ImageLib::LoadImageFile(path, false);
+        ASSERT_NE(image, nullptr);
+        ASSERT_EQ(image->width, 3);
+        ASSERT_EQ(image->height, 2);
+        for (int i = 0; i < 6; ++i) {
+            uint32_t expected = withAlpha ? pixels[i] : (pixels[i] | 0xFF000000u);
+            EXPECT_EQ(image->bits[static_cast<size_t>(i)], expected) << i;
+        }
+    }
+    std::vector<uint8_t> out;
+    EXPECT_FALSE(EncodePng(nullptr, 3, 2, false, out));
+    EXPECT_FALSE(EncodePng(pixels, 0, 2, false, out));
+    EXPECT_FALSE(WritePng(folder.path + "/missing/folder.png", pixels, 3, 2));
+}
+
+class DisplayTest : public AppTest {};
+
+TEST_F(DisplayTest, InitNeedsAWindowAndKeepsItsBackBuffer) {
+    DDInterface display;
+    EXPECT_EQ(display.Init(800, 600, true), DDInterface::RESULT_DD_CREATE_FAIL);
+    EXPECT_EQ(display.Init(800, 600, false), DDInterface::RESULT_EXCLUSIVE_FAIL);
+    EXPECT_FALSE(display.errorText.empty());
+    EXPECT_FALSE(display.Present());
+
+    platform->SetRefreshRate(75);
+    platform->CreateMainWindow(0, 0, 800, 600, false);
+    ASSERT_EQ(display.Init(800, 600, true), DDInterface::RESULT_OK);
+    DDImage* screen = display.GetScreenImage();
+    ASSERT_NE(screen, nullptr);
+    EXPECT_TRUE(screen->IsScreen());
+    EXPECT_EQ(screen->GetBits()[0], 0xFF000000u);
+    EXPECT_EQ(display.GetRefreshRate(), 75);
+    EXPECT_EQ(display.GetPeriodMs(), 13);
+    screen->GetBits()[0] = 0xFF123456u;
+    EXPECT_TRUE(display.Present());
+    EXPECT_EQ(platform->LastFrame()[0], 0xFF123456u);
+    // Again after a mode change: the same buffer, pixels kept.
+    ASSERT_EQ(display.Init(800, 600, false), DDInterface::RESULT_OK);
+    EXPECT_EQ(display.GetScreenImage(), screen);
+    EXPECT_EQ(screen->GetBits()[0], 0xFF123456u);
+    EXPECT_EQ(display.Init(0, 600, true), DDInterface::RESULT_SURFACE_FAIL);
+
+    struct {
+        int code;
+        const char* text;
+    } texts[] = {{0, "RESULT_OK"}, {4, "RESULT_EXCLUSIVE_FAIL"}, {6, "RESULT_INVALID_COLORDEPTH"},
+                 {7, "RESULT_UNKNOWN"}, {-1, "RESULT_UNKNOWN"}};
+    for (const auto& t : texts) EXPECT_STREQ(DDInterface::ResultText(t.code), t.text);
+}
+
+TEST(SdlPlatformTest, RunsOnTheDummyDrivers) {
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    std::string error;
+    std::unique_ptr<Platform> sdl = CreateSdlPlatform(&error);
+    ASSERT_NE(sdl, nullptr) << error;
+    ASSERT_TRUE(sdl->CreateMainWindow(10, 10, 800, 600, false));
+    EXPECT_TRUE(sdl->HasWindow());
+    std::vector<uint32_t> frame(800 * 600, 0xFF336699u);
+    EXPECT_TRUE(sdl->Present(frame.data(), 800, 600));
+    EXPECT_FALSE(sdl->Present(nullptr, 800, 600));
+    EXPECT_GT(sdl->RefreshRate(), 0);
+    EXPECT_TRUE(sdl->CreateMainWindow(0, 0, 800, 600, true)); // the same window, full screen
+    EXPECT_TRUE(sdl->Present(frame.data(), 800, 600));
+    PlatformEvent event;
+    for (int i = 0; i < 100 && sdl->PollEvent(event); ++i) {
+    }
+    sdl->SetCursor(CursorKind::Hand);
+    EXPECT_FALSE(sdl->ShellOpen(""));
+    // The dummy audio driver counts as a device; either way nothing fails.
+    bool opened = sdl->OpenAudio(44100, [](int16_t* out, int frames) { std::fill(out, out + 2 * frames, 0); });
+    sdl->LockAudio();
+    sdl->UnlockAudio();
+    if (opened) sdl->CloseAudio();
+    sdl->DestroyMainWindow();
+    EXPECT_FALSE(sdl->HasWindow());
+}
+
+} // namespace
