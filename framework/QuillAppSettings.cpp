@@ -25,6 +25,16 @@ std::string DwordBytes(int32_t value) {
 }
 } // namespace
 
+namespace {
+// Every product key lies below "SOFTWARE\"; the store names its file after
+// the product key alone.
+std::string StoreKey(const std::string& registryKey) {
+    std::string key = registryKey;
+    if (!key.empty() && (key.back() == '\\' || key.back() == '/')) key.pop_back();
+    return key;
+}
+} // namespace
+
 std::string QuillAppBase::RegistryKeyPath() const {
     if (registryKey.empty()) return "";
     std::string key = registryKey;
@@ -34,13 +44,13 @@ std::string QuillAppBase::RegistryKeyPath() const {
 
 bool QuillAppBase::RegistryWrite(const std::string& valueName, uint32_t type, const void* data, uint32_t length) {
     if (registryKey.empty()) return false;
-    return SettingsStore(RegistryKeyPath()).Write(valueName, type, data, length);
+    return SettingsStore(StoreKey(registryKey)).Write(valueName, type, data, length);
 }
 
 bool QuillAppBase::RegistryRead(const std::string& valueName, uint32_t& type, void* data, uint32_t& length) {
     if (registryKey.empty()) return false;
     std::string bytes;
-    if (!SettingsStore(RegistryKeyPath()).Read(valueName, type, bytes)) return false;
+    if (!SettingsStore(StoreKey(registryKey)).Read(valueName, type, bytes)) return false;
     // Like the registry: a buffer too small fails and says what it needs.
     if (bytes.size() > length || (!data && !bytes.empty())) {
         length = static_cast<uint32_t>(bytes.size());
@@ -52,7 +62,7 @@ bool QuillAppBase::RegistryRead(const std::string& valueName, uint32_t& type, vo
 }
 
 void QuillAppBase::RegistryEraseValue(const std::string& valueName) {
-    if (!registryKey.empty()) SettingsStore(RegistryKeyPath()).Erase(valueName);
+    if (!registryKey.empty()) SettingsStore(StoreKey(registryKey)).Erase(valueName);
 }
 
 bool QuillAppBase::RegistryWriteString(const std::string& valueName, const std::string& value) {
@@ -110,7 +120,7 @@ void QuillAppBase::WriteSettings() {
     // One replace of the settings file for the whole set.
     std::vector<SettingsStore::Value> batch;
     for (const auto& [name, value] : values) batch.push_back({SETTING_DWORD, name, DwordBytes(value)});
-    SettingsStore(RegistryKeyPath()).WriteAll(batch);
+    SettingsStore(StoreKey(registryKey)).WriteAll(batch);
 }
 
 } // namespace Quill

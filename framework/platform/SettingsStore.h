@@ -33,7 +33,7 @@ public:
         std::string data; // raw bytes; a DWORD is 4 bytes, little-endian
     };
 
-    // productKey names the product's settings (e.g. "SOFTWARE\Velmora"); an
+    // productKey names the product's settings (e.g. "Velmora"); an
     // empty key makes every call fail.
     explicit SettingsStore(std::string productKey);
 

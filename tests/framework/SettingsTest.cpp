@@ -14,7 +14,8 @@ namespace {
 
 class SettingsTest : public AppTest {
 protected:
-    std::string SettingsFile() { return SettingsStore("SOFTWARE\\VelmoraTest").FilePath(); }
+    // The application keeps its settings under its product key alone.
+    std::string SettingsFile() { return SettingsStore("VelmoraTest").FilePath(); }
     std::string ReadText(const std::string& path) {
         std::ifstream in(path, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

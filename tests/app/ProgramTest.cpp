@@ -1,0 +1,128 @@
+// The velmora program from the outside: its options, and a whole headless run
+// that leaves a screenshot behind.
+#include "app/Program.h"
+#include "tests/framework/AppTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+using apptest::TempFolder;
+
+struct Run {
+    int exitCode = -1;
+    std::string output;
+};
+
+// Runs the program with its settings and lock files in `folder`.
+Run RunVelmora(const std::string& folder, const std::string& arguments) {
+    std::string command = "cd '" + folder + "' && VELMORA_CONFIG_HOME='" + folder + "' XDG_RUNTIME_DIR='" + folder +
+                          "' '" VELMORA_GAME_DIR "/velmora' " + arguments + " 2>&1";
+    Run run;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return run;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.output.append(buffer, n);
+    int status = pclose(pipe);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+uint32_t BigEndian(const std::string& bytes, size_t at) {
+    uint32_t v = 0;
+    for (size_t i = 0; i < 4; ++i) v = (v << 8) | static_cast<unsigned char>(bytes[at + i]);
+    return v;
+}
+
+TEST(ProgramOptionsTest, ParsesWhatItKnowsAndRefusesTheRest) {
+    struct Case {
+        std::vector<std::string> args;
+        bool ok;
+        int frames;
+        const char* screenshot;
+    } cases[] = {
+        {{}, true, 0, ""},
+        {{"--headless", "--frames", "200", "--screenshot", "a.png"}, true, 200, "a.png"},
+        {{"--frames"}, false, 0, ""},
+        {{"--frames", "0"}, false, 0, ""},
+        {{"--frames", "-5"}, false, 0, ""},
+        {{"--frames", "12x"}, false, 0, ""},
+        {{"--frames", "99999999999"}, false, 0, ""},
+        {{"--screenshot"}, false, 0, ""},
+        {{"--screenshot", ""}, false, 0, ""},
+        {{"--bogus"}, false, 0, ""},
+        {{"windowed"}, false, 0, ""},
+    };
+    for (const Case& c : cases) {
+        ProgramOptions options;
+        std::string error;
+        EXPECT_EQ(ParseProgramOptions(c.args, options, error), c.ok) << testing::PrintToString(c.args);
+        EXPECT_EQ(error.empty(), c.ok);
+        if (!c.ok) continue;
+        EXPECT_EQ(options.frames, c.frames);
+        EXPECT_EQ(options.screenshot, c.screenshot);
+    }
+    ProgramOptions options;
+    std::string error;
+    ASSERT_TRUE(ParseProgramOptions({"--windowed", "--fullscreen"}, options, error));
+    EXPECT_EQ(options.screen, ProgramOptions::Screen::Fullscreen); // the last one wins
+}
+
+TEST(ProgramTest, AnswersVersionHelpAndBadOptions) {
+    TempFolder folder;
+    struct Case {
+        const char* arguments;
+        int exitCode;
+        const char* says;
+    } cases[] = {
+        {"--version", 0, "velmora 2.1"},
+        {"--help", 0, "--screenshot"},
+        {"--no-such-option", 2, "unknown option '--no-such-option'"},
+        {"--frames ten", 2, "--frames"},
+    };
+    for (const Case& c : cases) {
+        Run run = RunVelmora(folder.path, c.arguments);
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.arguments;
+        EXPECT_NE(run.output.find(c.says), std::string::npos) << run.output;
+    }
+}
+
+TEST(ProgramTest, AHeadlessRunDrawsItsFramesAndSavesAScreenshot) {
+    TempFolder folder;
+    Run run = RunVelmora(folder.path, "--headless --frames 200 --screenshot shot.png");
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find("Draw Count    = 200"), std::string::npos) << run.output;
+
+    std::ifstream in(folder.path + "/shot.png", std::ios::binary);
+    std::string png((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_GT(png.size(), 33u);
+    EXPECT_EQ(png.substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
+    EXPECT_EQ(png.substr(12, 4), "IHDR");
+    EXPECT_EQ(BigEndian(png, 16), 800u);
+    EXPECT_EQ(BigEndian(png, 20), 600u);
+
+    // The run ended normally and said so in its settings.
+    std::ifstream settings(folder.path + "/Velmora.settings");
+    std::string text((std::istreambuf_iterator<char>(settings)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("4\tInProgress\t0\n"), std::string::npos) << text;
+}
+
+TEST(ProgramTest, ACorruptSettingsFileDoesNotStopTheProgram) {
+    TempFolder folder;
+    std::ofstream(folder.path + "/Velmora.settings", std::ios::binary) << std::string("\x04\tScreenMode\t\xff\n\0\0", 17);
+    Run run = RunVelmora(folder.path, "--headless --frames 5");
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+}
+
+} // namespace
