@@ -176,6 +176,33 @@ TEST_F(WidgetInput, KeysCharsAndWheelGoToTheFocusWidgetOnly) {
     EXPECT_EQ(log, (std::vector<std::string>{"b: KeyDown 300", "b: Char q", "b: Wheel -2"}));
 }
 
+// Control+Tab belongs to the manager's default widget: its character goes
+// there, and its key-up (also one sent for a focus loss) never reaches the
+// focus widget. Other keys and characters go on as usual.
+TEST_F(WidgetInput, ControlTabBypassesTheFocusWidget) {
+    manager.SetFocus(&a);
+    manager.defaultWidget = &b;
+    manager.OnKeyDown(VK_CONTROL);
+    manager.OnKeyDown(VK_TAB);
+    log.clear();
+    manager.OnChar('\t');
+    manager.OnChar('x');
+    manager.OnKeyUp(VK_TAB);
+    EXPECT_EQ(log, (std::vector<std::string>{"b: Char \t", "a: Char x"}));
+    manager.OnKeyDown(VK_TAB);
+    manager.OnKeyDown('Q');
+    log.clear();
+    manager.OnLostFocus();
+    EXPECT_EQ(log, (std::vector<std::string>{"a: KeyUp 17", "a: KeyUp 81", "a: LostFocus"}));
+    manager.OnGotFocus();
+    manager.OnKeyDown(VK_TAB);
+    log.clear();
+    manager.OnChar('\t');
+    manager.OnKeyUp(VK_TAB);
+    EXPECT_EQ(log, (std::vector<std::string>{"a: Char \t", "a: KeyUp 9"})) << "without Control, Tab is the focus widget's";
+    manager.defaultWidget = nullptr;
+}
+
 TEST_F(WidgetInput, TabMovesFocusAndShiftTabMovesBack) {
     a.tabNext = &b;
     b.tabPrev = &a;
