@@ -9,10 +9,18 @@
 // building, scrolling, drawing, hit tests), LevelFiles.cpp (classes.xml and
 // the level files), Panel.cpp (the panel and the hand), Scoring.cpp (points and
 // the bonus shapes), Critters.cpp (the bug and the butterflies) and
-// RoundFlow.cpp (the life of a level, tick by tick).
+// RoundFlow.cpp (the life of a level, tick by tick), MenuScreens.cpp (the
+// eighteen menu screens), GameModes.cpp (the modes and their start levels),
+// SavedGame.cpp (one interrupted game per mode in saved.ini), Hud.cpp (the
+// picture of play), LevelMap.cpp (the map between stages) and Hints.cpp (the
+// pictures that guide the first level).
 #include "gameplay/GameRecords.h"
 
+#include "engine/MenuScreen.h"
+
 #include <cstdint>
+
+struct SavedGameRecord;
 
 namespace Phase {
 enum : int32_t { FadeIn = 0, Intro = 1, Title = 2, Playing = 3, Leaving = 6, Map = 7 };
@@ -21,6 +29,10 @@ enum : int32_t { FadeIn = 0, Intro = 1, Title = 2, Playing = 3, Leaving = 6, Map
 namespace Mode {
 enum : int32_t { Classic = 0, Transformer = 1, Relax = 2 };
 }
+
+// Levels come in stages of six; stage numbers above this are refused.
+constexpr int32_t kLevelsPerStage = 6;
+constexpr int32_t kMaxStage = 10000;
 
 namespace Bonus {
 enum : int32_t { None = 0, AnyShape = 1, Band = 2, Area = 3 };
@@ -75,6 +87,12 @@ struct GameFields {
     int32_t filledCount = 0;
     float newShapeTime = 0.1f;
 
+    // The menu screens, in the order they are loaded (MenuScreens.cpp).
+    MenuScreen menuMain, menuGameOver, menuHighScores, menuInGame, menuPause, menuOptions, menuMap;
+    MenuScreen menuInfoClassic, menuInfoRelax, menuInfoTransformer, menuClearConfirmation;
+    MenuScreen menuContinueConfirmation, menuGameComplete, menuInstructions, menuInstructions2;
+    MenuScreen menuInstructions3, menuIntro, menuCredits;
+
     int32_t gameMode = Mode::Classic;
     int32_t levelClassicRelax = 1;
     int32_t levelTransformer = 1;
@@ -95,6 +113,8 @@ struct GameFields {
     float reveal[15] = {};
     int32_t revealedCount = 0;
     int32_t lastOpenedLevel = 1;
+    // The star ring of the level map: where it stands or is travelling.
+    float stageMarkerX = 0, stageMarkerY = 0;
     uint32_t shapesSpawned = 0;
     int32_t resumed = 0;
     float timeLeftAtResume = 0;
@@ -198,7 +218,57 @@ public:
     // The tutorial's guided shapes: cell and panel shape 4 of class 0.
     void SetupTutorialShapes();
 
+    // --- menu screens (MenuScreens.cpp) ---
+    // Loads the eighteen screens from "Menu\" in their fixed order; one that
+    // fails stays empty (logged by the screen). Returns how many loaded.
+    int LoadMenuScreens();
+    // The screen that takes the input of a state; null for Loading and
+    // LevelAdvance, which have none, and for unknown states.
+    MenuScreen* StateScreen(int32_t state);
+
+    // --- modes (GameModes.cpp) ---
+    // A mode button: offers the mode's saved game (ContinueConfirm) when there
+    // is one that reads back, else starts a new game of that mode.
+    void StartMode(int32_t mode);
+    // The start level the mode uses, one higher; above 40 it wraps to 1.
+    void RaiseStartLevel(int32_t mode);
+
+    // --- saved game (SavedGame.cpp) ---
+    // Writes the running game to the current mode's section, then flags it.
+    bool SaveGame();
+    // Reads the mode's saved game. checkOnly takes its level and score only;
+    // otherwise the level is started and the saved board put back. False
+    // (logged) for a missing, damaged or implausible record.
+    bool LoadSavedGame(bool checkOnly);
+    // The mode's "IsGameSaved" flag reads back and is not 0.
+    bool HasSavedGame() const;
+    // Writes the mode's "IsGameSaved" flag (SetGameSaved without its seam).
+    void WriteSavedFlag(int32_t value) const;
+
+    // --- the picture of play (Hud.cpp) ---
+    // Background, board, bug, effects, bottom bar, panel, frame, the in-game
+    // screen with score, clock, level and progress, the hand and the hints.
+    void DrawGameScreen();
+
+    // --- level map and hints (LevelMap.cpp, Hints.cpp) ---
+    // The last opened level from config.ini, when the key is there.
+    void ReadLastOpenedLevel();
+    // One frame of the LevelMap state: its logic and its picture.
+    void DrawLevelMap();
+    // A "procStage<n>" action: the level becomes stage n's first, the marker
+    // jumps to its button and the stage's sound plays. False (nothing done)
+    // without a stage number in 1..kMaxStage.
+    bool SelectStage(const char* action);
+    // The first level's guide pictures, while the tutorial is on.
+    void DrawHints();
+
 private:
+    void UpdateMapLocks();
+    void DrawMapPicture();
+    bool MapButtonCentre(int32_t index, float& x, float& y) const;
+    void SetHudTexts();
+    void DrawHudValues();
+    bool RestoreBoard(const SavedGameRecord& record);
     void CompleteLevel();
     bool BonusDrift();
     void QueueTitle();

@@ -1,8 +1,9 @@
 #pragma once
-// Thin seams to the parts of the game that live above or beside the round
-// flow: the in-game menu screen (where the score and clock are shown) and the
-// saved game of the current mode. The application installs them; without
-// them, play still runs (fallback positions, no saved-game flag written).
+// Thin seams to the parts of the game that live above the round flow or
+// that tests want to watch: where the in-game screen shows the score and the
+// clock, the saved-game flag of the current mode, and the pictures of the
+// menu states that the level map fades in from. Each has a default inside
+// this layer; a hook installed here replaces it.
 #include <cstdint>
 #include <functional>
 
@@ -12,10 +13,17 @@ struct GameSeams {
     std::function<bool(const char* element, float& x, float& y)> hudElementPosition;
     // Writes the "IsGameSaved" flag of the current mode.
     std::function<void(int32_t value)> setGameSaved;
+    // Draws the whole picture of a menu state (MainMenu, ContinueConfirm)
+    // with its backdrop; installed by the application, which owns them.
+    std::function<void(int32_t state)> drawStatePicture;
 };
 
 GameSeams& TheGameSeams();
 
-// The element's position from the seam, or a fixed place beside the board.
+// The element's position: the hook's answer, else the text of that name on
+// the in-game screen, else a fixed place beside the board.
 void HudElementPosition(const char* element, float& x, float& y);
+// The hook, else the flag in saved.ini (Game::WriteSavedFlag).
 void SetGameSaved(int32_t value);
+// The hook, else just the state's menu screen.
+void DrawStatePicture(int32_t state);
