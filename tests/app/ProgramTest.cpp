@@ -19,16 +19,16 @@ namespace {
 
 using apptest::TempFolder;
 
-struct Run {
+struct ProgramRun {
     int exitCode = -1;
     std::string output;
 };
 
 // Runs the program with its settings and lock files in `folder`.
-Run RunVelmora(const std::string& folder, const std::string& arguments) {
+ProgramRun RunVelmora(const std::string& folder, const std::string& arguments) {
     std::string command = "cd '" + folder + "' && VELMORA_CONFIG_HOME='" + folder + "' XDG_RUNTIME_DIR='" + folder +
                           "' '" VELMORA_GAME_DIR "/velmora' " + arguments + " 2>&1";
-    Run run;
+    ProgramRun run;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return run;
     char buffer[4096];
@@ -92,7 +92,7 @@ TEST(ProgramTest, AnswersVersionHelpAndBadOptions) {
         {"--frames ten", 2, "--frames"},
     };
     for (const Case& c : cases) {
-        Run run = RunVelmora(folder.path, c.arguments);
+        ProgramRun run = RunVelmora(folder.path, c.arguments);
         EXPECT_EQ(run.exitCode, c.exitCode) << c.arguments;
         EXPECT_NE(run.output.find(c.says), std::string::npos) << run.output;
     }
@@ -100,7 +100,7 @@ TEST(ProgramTest, AnswersVersionHelpAndBadOptions) {
 
 TEST(ProgramTest, AHeadlessRunDrawsItsFramesAndSavesAScreenshot) {
     TempFolder folder;
-    Run run = RunVelmora(folder.path, "--headless --frames 200 --screenshot shot.png");
+    ProgramRun run = RunVelmora(folder.path, "--headless --frames 200 --screenshot shot.png");
     ASSERT_EQ(run.exitCode, 0) << run.output;
     EXPECT_NE(run.output.find("Draw Count    = 200"), std::string::npos) << run.output;
 
@@ -121,7 +121,7 @@ TEST(ProgramTest, AHeadlessRunDrawsItsFramesAndSavesAScreenshot) {
 TEST(ProgramTest, ACorruptSettingsFileDoesNotStopTheProgram) {
     TempFolder folder;
     std::ofstream(folder.path + "/Velmora.settings", std::ios::binary) << std::string("\x04\tScreenMode\t\xff\n\0\0", 17);
-    Run run = RunVelmora(folder.path, "--headless --frames 5");
+    ProgramRun run = RunVelmora(folder.path, "--headless --frames 5");
     EXPECT_EQ(run.exitCode, 0) << run.output;
 }
 
