@@ -98,7 +98,7 @@ void DrawScoreList(float top, float size, float rankX, float nameX, float scoreX
     TextureManager& textures = Textures();
     for (const ScoreListRow& row : rows) {
         textures.DrawText(rankX, row.y, size, row.colour, 0, row.rank);
-        textures.DrawText(nameX, row.y, size, row.colour, 0, row.name);
+        textures.DrawText(nameX, row.y, size, row.colour, TEXT_LITERAL, row.name);
         textures.DrawText(scoreX, row.y, size, row.colour, 0, row.score);
     }
 }

@@ -159,9 +159,14 @@ float TextureManager::GetSymbolWidth(int k) const {
 void TextureManager::DrawText(float x, float y, float size, uint32_t colour, int32_t flags, const char* key) {
     if (!key) return;
     char text[256];
-    CopyLanguageString(key, text, sizeof text);
-    if (text[0] == '\0') std::snprintf(text, sizeof text, "%s", key);
-    if (std::strstr(text, ".png") || std::strstr(text, ".tga")) {
+    if (flags & TEXT_LITERAL) {
+        // Player-typed text (high-score names) is never a key or a file name.
+        std::snprintf(text, sizeof text, "%s", key);
+    } else {
+        CopyLanguageString(key, text, sizeof text);
+        if (text[0] == '\0') std::snprintf(text, sizeof text, "%s", key);
+    }
+    if (!(flags & TEXT_LITERAL) && (std::strstr(text, ".png") || std::strstr(text, ".tga"))) {
         DrawPicture(x, y, size, colour, flags, text);
         return;
     }

@@ -40,7 +40,8 @@ enum SpriteFlags : int32_t {
 enum TextFlags : int32_t {
     TEXT_CENTRE = 1,
     TEXT_RIGHT = 2,      // wins over centre
-    TEXT_PIXEL_SIZE = 16 // cells (or the picture) at their own pixel size
+    TEXT_PIXEL_SIZE = 16, // cells (or the picture) at their own pixel size
+    TEXT_LITERAL = 32     // draw the text as it stands: no language lookup, never a picture
 };
 
 // Bits of the DrawProgressBar mode.

@@ -121,6 +121,7 @@ TEST_F(SymbolFontTest, PicturesKeepTheirAspectAndFollowTheAlignment) {
         {"own pixel size", "LOGO", TEXT_PIXEL_SIZE, Rect(32, 30, 8, 4)},
         {"a file name as the key itself", "logo.tga", TEXT_CENTRE, Rect(16, 24, 32, 16)},
         {"a missing picture draws nothing", "GONE", 0, Rect()},
+        {"literal text is never a picture (no font: nothing)", "logo.tga", TEXT_LITERAL, Rect()},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
