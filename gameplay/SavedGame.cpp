@@ -66,7 +66,9 @@ bool Game::SaveGame() {
     record.levelNumber = levelNumber;
     record.score = score;
     record.timeSinceLevelStart = timeSinceLevelStart;
-    record.playTimeElapsed = playTimeElapsed;
+    // The clock the player sees: while the first level's guide holds it,
+    // play time runs on underneath, but the time left stands still.
+    record.playTimeElapsed = tutorialOn ? levelTime - timeLeft : playTimeElapsed;
     record.shapesSpawned = shapesSpawned;
     const bool written = IniSetStruct(section, "Data", &record, sizeof record, kSavedGameFile);
     SetGameSaved(1);

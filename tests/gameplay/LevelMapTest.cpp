@@ -235,7 +235,7 @@ protected:
         Picture("Lang\\hint1.png", 6, 6, kHint1);
         Picture("Lang\\hint2.png", 6, 6, kHint2);
         Picture("Lang\\hint3.png", 6, 6, kHint3);
-        TwoTonePicture("Graphics\\arrow.png", 6, 12, kTip, kTail);
+        Picture("Graphics\\arrow.png", 6, 12, kTip, kTail);
     }
     // Level 1 as the mode loads it, six shapes on the panel and one in hand.
     void Prepare(int mode) {

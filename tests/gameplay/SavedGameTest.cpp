@@ -402,3 +402,24 @@ TEST_F(SavedGameTest, StartLevelsStepUpAndWrapAfterForty) {
     EXPECT_STREQ(ModeDisplayName(Mode::Relax), "");
     EXPECT_EQ(ModeSectionName(3), nullptr);
 }
+
+TEST_F(SavedGameTest, AGameSavedDuringTheFirstLevelsGuideKeepsTheClockItShowed) {
+    game().gameMode = Mode::Classic;
+    game().levelNumber = 1;
+    SetGameState(State::LevelMap);
+    game().StartLevel();
+    AutoPlayer player(game(), *platform);
+    ASSERT_TRUE(player.RunUntil([&] { return game().tutorialOn == 1; }, kTickLimit));
+    Advance(20000); // the player reads the hint for a while
+    PlayTick();
+    const float shown = game().timeLeft;
+    SetGameState(State::Paused);
+    ASSERT_TRUE(game().SaveGame());
+
+    game().Reset();
+    ASSERT_TRUE(game().LoadShapeClasses("classes.xml"));
+    SetGameState(State::ContinueConfirm);
+    ASSERT_TRUE(game().LoadSavedGame(false));
+    PlayTick();
+    EXPECT_NEAR(game().timeLeft, shown - 0.01f, 0.02f);
+}

@@ -12,6 +12,7 @@
 #include "framework/PngWriter.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -41,24 +42,18 @@ protected:
 
     void Clear() { std::fill(screen.GetBits(), screen.GetBits() + W * H, Black); }
 
-    // A w x h picture of one opaque colour at a game path ("Graphics\x.png").
-    void Picture(const std::string& gamePath, int w, int h, uint32_t rgb) {
-        std::string path = gamePath;
-        std::replace(path.begin(), path.end(), '\\', '/');
-        std::filesystem::path full = std::filesystem::path(folder) / path;
-        std::filesystem::create_directories(full.parent_path());
-        std::vector<uint32_t> pixels(static_cast<size_t>(w) * static_cast<size_t>(h), 0xFF000000u | rgb);
-        ASSERT_TRUE(Quill::WritePng(full.string(), pixels.data(), w, h, true)) << gamePath;
-    }
-    // Two colours: the top half and the bottom half (to see which way it points).
-    void TwoTonePicture(const std::string& gamePath, int w, int h, uint32_t top, uint32_t bottom) {
+    // A w x h opaque picture at a game path ("Graphics\\x.png"): one colour, or
+    // `top` over `bottom` (to see which way up it was drawn).
+    void Picture(const std::string& gamePath, int w, int h, uint32_t top, int64_t bottom = -1) {
         std::string path = gamePath;
         std::replace(path.begin(), path.end(), '\\', '/');
         std::filesystem::path full = std::filesystem::path(folder) / path;
         std::filesystem::create_directories(full.parent_path());
         std::vector<uint32_t> pixels(static_cast<size_t>(w) * static_cast<size_t>(h));
         for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) pixels[static_cast<size_t>(y * w + x)] = 0xFF000000u | (y < h / 2 ? top : bottom);
+            for (int x = 0; x < w; ++x)
+                pixels[static_cast<size_t>(y * w + x)] =
+                    0xFF000000u | (bottom >= 0 && y >= h / 2 ? static_cast<uint32_t>(bottom) : top);
         ASSERT_TRUE(Quill::WritePng(full.string(), pixels.data(), w, h, true)) << gamePath;
     }
 
