@@ -1,6 +1,8 @@
 #include "app/Program.h"
 
-#include "app/PlaceholderApp.h"
+#include "app/GameApp.h"
+
+#include "engine/Config.h"
 #include "framework/PngWriter.h"
 #include "framework/platform/Files.h"
 #include "framework/platform/HeadlessPlatform.h"
@@ -16,7 +18,7 @@ const char* kUsage =
     "  --windowed            start in a window\n"
     "  --fullscreen          start in full screen\n"
     "  --headless            run without a window or sound\n"
-    "  --frames N            stop after N drawn frames\n"
+    "  --frames N            stop after N frames drawn after loading\n"
     "  --screenshot FILE.png save the last picture when the program ends\n"
     "  --help                show this text\n"
     "  --version             show the version\n";
@@ -100,14 +102,21 @@ int RunProgram(int argc, char** argv) {
         SetPlatform(std::move(sdl));
     }
 
+    // Everything the game reads and writes lies in its own folder, and the
+    // application reads its language and menus as it is made: go there first.
+    SetWorkingFolder(GetProgramFolder());
+    // The screen mode is the options screen's check box; a choice made here
+    // is the player's new choice.
+    if (options.screen != ProgramOptions::Screen::Stored)
+        IniSetString("OPTIONS", "btnFullScreen", options.screen == ProgramOptions::Screen::Fullscreen ? "1" : "0");
+
     int code = 0;
     {
-        auto app = std::make_unique<PlaceholderApp>(options.frames);
+        auto app = std::make_unique<GameApp>();
+        app->frameLimit = options.frames;
         app->noSound = options.headless;
         // Headless runs are tools and tests; they never stand in a user's way.
         app->singleInstance = !options.headless;
-        if (options.screen != ProgramOptions::Screen::Stored)
-            app->RegistryWriteInteger("ScreenMode", options.screen == ProgramOptions::Screen::Fullscreen ? 1 : 0);
         app->Init();
         app->Start();
         if (!options.screenshot.empty()) {

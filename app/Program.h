@@ -5,7 +5,7 @@
 //
 //   --windowed / --fullscreen   start in that screen mode (and remember it)
 //   --headless                  no window and no sound
-//   --frames N                  stop after N drawn frames
+//   --frames N                  stop after N frames drawn once loading has ended
 //   --screenshot FILE.png       save the last picture on exit
 //   --help, --version
 #include <string>

@@ -79,11 +79,15 @@ void AutoPlayer::ChooseInput() {
     buttons ^= Quill::MOUSE_LEFT; // a release (drag and drop) or a press (click, click) places it
 }
 
+void AutoPlayer::Steer() {
+    if (GameState == State::Playing) ChooseInput();
+    platform.SetPointerState(pointerX, pointerY, buttons);
+}
+
 void AutoPlayer::Tick() {
     platform.Advance(10);
     FrameTime = 0.01f;
-    if (GameState == State::Playing) ChooseInput();
-    platform.SetPointerState(pointerX, pointerY, buttons);
+    Steer();
     ++ticks;
     switch (GameState) {
     case State::Playing: game.UpdateRound(FrameTime); break;

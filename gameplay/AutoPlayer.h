@@ -22,6 +22,11 @@ public:
 
     // One 10 ms tick.
     void Tick();
+    // Only the player's part of a tick: looks at the game and puts this
+    // tick's pointer and buttons on the platform, for a driver that runs the
+    // real main loop (and with it the game) itself. Call it once between two
+    // gameplay ticks, so that each tick sees one change of the buttons.
+    void Steer();
     // Ticks until `done` answers true (checked before each tick) or maxTicks
     // have run; returns whether `done` came true.
     bool RunUntil(const std::function<bool()>& done, int maxTicks);

@@ -1,0 +1,178 @@
+#include "app/GameApp.h"
+
+#include "app/AppIcon.h"
+#include "app/MainWidget.h"
+#include "app/StatePictures.h"
+
+#include "gameplay/EffectQueue.h"
+#include "gameplay/Game.h"
+#include "gameplay/GameSeams.h"
+#include "gameplay/GameState.h"
+#include "gameplay/MenuCommands.h"
+
+#include "engine/AppLog.h"
+#include "engine/Config.h"
+#include "engine/HighScoreTable.h"
+#include "engine/Language.h"
+#include "engine/RandomInt.h"
+#include "engine/SoundEvents.h"
+#include "engine/TextureManager.h"
+
+#include "framework/platform/Platform.h"
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+GameApp* gGameApp = nullptr;
+
+// The window, product and settings name when language.ini has no title.
+constexpr const char* kFallbackTitle = "Velmora";
+
+// Every screen change nudges the pointer one pixel down: the move that this
+// causes reaches the new screen, so the button under the pointer lights up
+// at once instead of at the player's next move.
+void NudgePointer(int32_t /*state*/, int32_t /*previous*/) {
+    Quill::Platform& platform = Quill::GetPlatform();
+    int x = 0, y = 0;
+    if (platform.GetPointer(x, y)) platform.SetPointer(x, y + 1);
+}
+
+} // namespace
+
+GameApp* CurrentGameApp() { return gGameApp; }
+
+int32_t ReadOptionInt(const char* section, const char* key, int32_t fallback) {
+    char text[256] = {};
+    if (!IniGetString(section, key, text)) return fallback;
+    const long value = std::strtol(text, nullptr, 10);
+    return static_cast<int32_t>(value < INT_MIN ? INT_MIN : value > INT_MAX ? INT_MAX : value);
+}
+
+GameApp::GameApp() {
+    gGameApp = this;
+    ChooseLanguage();
+    const char* title = GetLanguageString("Velmora");
+    // Without a title the settings would have no name to be kept under.
+    if (!title[0]) title = kFallbackTitle;
+    productName = windowTitle = registryKey = title;
+    productVersion = "2.1";
+    width = 800;
+    height = 600;
+    vsyncPacing = true;
+    AppLog("*** SESSION STARTED ***", LogNewFile | LogTime | LogFrame);
+    TheGame().LoadMenuScreens();
+    SetStateChangedHook(NudgePointer);
+    TheGameSeams().drawStatePicture = DrawMenuStill;
+}
+
+GameApp::~GameApp() {
+    if (!shutdown) Shutdown();
+    // The loading thread may still be adding the widget; let it finish first.
+    if (loadingThread.joinable()) loadingThread.join();
+    if (mainWidget && widgetManager) widgetManager->RemoveWidget(mainWidget.get());
+    mainWidget.reset();
+    Textures().DeleteAllTexturesMIPMAP();
+    FreeMusicManager();
+    AppLog("*** Session finished ***", LogTime | LogFrame);
+    SetStateChangedHook(nullptr);
+    TheGameSeams().drawStatePicture = nullptr;
+    if (gGameApp == this) gGameApp = nullptr;
+}
+
+bool GameApp::ChangeDirHook(const std::string& /*path*/) { return keepWorkingFolder; }
+
+void GameApp::Init() {
+    // The option screen's check boxes are the player's choice; the framework
+    // reads its screen mode and 3D flag from the settings while it starts.
+    const int32_t fullScreen = ReadOptionInt("OPTIONS", "btnFullScreen", 1);
+    const int32_t use3D = ReadOptionInt("OPTIONS", "btn3DHardware", 1);
+    RegistryWriteInteger("ScreenMode", fullScreen);
+    RegistryWriteInteger("Is3D", use3D);
+    TheEffectQueue().SetParticleCount(ParticlesFor3D(use3D != 0));
+
+    QuillAppBase::Init();
+    if (shutdown) return;
+    AppLog("Init()", LogTime);
+    SeedRandom(Quill::GetPlatform().Ticks());
+
+    Game& game = TheGame();
+    game.LoadShapeClasses("classes.xml");
+    game.ReadLastOpenedLevel();
+    SetGameState(State::Loading);
+    HighScoreTable& scores = GetHighScores();
+    if (!scores.LoadScores()) scores.SaveScores();
+
+    if (Quill::MusicInterface* music = GetMusicInterface()) {
+        music->LoadMusic(0, "Music\\theme1.ogg");
+        music->FadeIn(0, 0, 0.002, false);
+    }
+}
+
+void GameApp::CreateMainWindow() {
+    QuillAppBase::CreateMainWindow();
+    Quill::Platform& platform = Quill::GetPlatform();
+    if (!platform.HasWindow()) return;
+    static const std::vector<uint32_t> icon = MakeAppIcon();
+    platform.SetIcon(icon.data(), kAppIconSize, kAppIconSize);
+}
+
+void GameApp::LoadingProc() {
+    auto widget = std::make_unique<MainWidget>(this);
+    widget->Resize(0, 0, width, height);
+    MainWidget* w = widget.get();
+    mainWidget = std::move(widget);
+    widgetManager->AddWidget(w);
+    widgetManager->SetFocus(w);
+
+    Game& game = TheGame();
+    InitSounds();
+    SetMusicVolume(game.menuOptions.GetSliderValue("MusicVolume"));
+    SetSfxVolume(game.menuOptions.GetSliderValue("SfxVolume"));
+
+    // The language's own image folder ("English\") is copied: the lookup
+    // buffer is reused by the next lookup on this thread.
+    char languageFolder[256];
+    CopyString(languageFolder, sizeof languageFolder, GetLanguageString("English\\"));
+    const char* folders[] = {"Graphics\\", "Graphics\\Shapes\\", languageFolder};
+    TextureManager& textures = Textures();
+    int32_t total = 0;
+    for (const char* folder : folders)
+        if (folder[0]) total += textures.CountImageFiles(folder);
+    loadTotal = total;
+    loadDone = 0;
+    for (const char* folder : folders) {
+        // A language without a folder of its own must not preload the game folder.
+        if (!folder[0]) continue;
+        if (textures.PreloadFolderStep(folder, 1)) ++loadDone;
+        while (textures.PreloadFolderStep(folder, 2)) {
+            ++loadDone;
+            w->Invalidate();
+        }
+    }
+
+    char fontFile[300];
+    std::snprintf(fontFile, sizeof fontFile, "%sfont01.png", languageFolder);
+    textures.LoadSymbolFont(fontFile);
+    LoadSoundFolder("Sound\\");
+
+    EffectQueue& fx = TheEffectQueue();
+    fx.Clear();
+    game.menuInfoClassic.fade = 0;
+    game.menuInfoRelax.fade = 0;
+    game.menuInfoTransformer.fade = 0;
+    fx.AddTween(0, 0.5f, 0, 1.0f, &game.screenFade);
+}
+
+void GameApp::LoadingCompleted() {
+    QuillAppBase::LoadingCompleted();
+    if (!loadingFailed) SetGameState(State::MainMenu);
+}
+
+bool GameApp::RedrawIfDirty() {
+    const bool presented = QuillAppBase::RedrawIfDirty();
+    if (presented && frameLimit > 0 && loadingHandled && ++framesDrawn >= frameLimit) Shutdown();
+    return presented;
+}

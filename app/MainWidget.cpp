@@ -1,0 +1,102 @@
+#include "app/MainWidget.h"
+
+#include "app/GameApp.h"
+#include "app/StatePictures.h"
+
+#include "gameplay/Game.h"
+#include "gameplay/GameState.h"
+#include "gameplay/MenuCommands.h"
+
+#include "engine/FrameRateMeter.h"
+#include "engine/InputMessage.h"
+#include "engine/Language.h"
+#include "engine/TextureManager.h"
+
+#include "framework/Graphics.h"
+
+#include <cstdio>
+
+namespace {
+
+void Send(uint32_t message, uint32_t wParam, int32_t x, int32_t y) {
+    InputMessage m;
+    m.message = message;
+    m.wParam = wParam;
+    m.x = x;
+    m.y = y;
+    ProcessMessage(m);
+}
+
+// The opacity of black over the picture while the screen fades: the alpha
+// byte of 1 - fade, where a byte of 0 (fade 0) reads as fully opaque.
+uint32_t FadeOverlayColour(float fade) {
+    const uint32_t alpha = static_cast<uint32_t>(static_cast<int32_t>((1.0f - fade) * 255.0f) + 1) & 0xFFu;
+    return alpha << 24;
+}
+
+} // namespace
+
+MainWidget::MainWidget(GameApp* owner) : app(owner) {}
+
+void MainWidget::Draw(Quill::Graphics* g) {
+    TextureManager& t = Textures();
+    t.SetTarget(1, g);
+    g->SetDrawMode(Quill::DRAWMODE_NORMAL);
+    g->SetColor(Quill::Color::Black());
+    g->FillRect(0, 0, width, height);
+
+    DrawStatePicture(GameState, app ? LoadingPercent(app->loadDone, app->loadTotal) : 0);
+
+    const float fade = TheGame().screenFade;
+    if (fade != 1.0f) {
+        g->SetDrawMode(Quill::DRAWMODE_NORMAL);
+        g->SetColor(Quill::Color::FromPacked(FadeOverlayColour(fade)));
+        g->FillRect(0, 0, width, height);
+    }
+
+    // Counted every frame, so the figure is right the moment it is shown.
+    const float rate = FrameRateMeter();
+    if (ShowFps) {
+        char text[300];
+        std::snprintf(text, sizeof text, "%s: %d", GetLanguageString("FPS"), static_cast<int>(rate));
+        t.DrawText(0, 0.015f, 0.03f, OWN_COLOURS, 0, text);
+    }
+}
+
+void MainWidget::Update() {
+    Quill::Widget::Update();
+    Invalidate();
+}
+
+void MainWidget::FractionalUpdate(float fraction) {
+    FrameTime = fraction / 100.0f;
+    if (GameState == State::Playing) {
+        TheGame().UpdateRound(FrameTime);
+        ++roundTicks;
+    } else if (GameState != State::Loading) {
+        TheGame().UpdateButterflies(FrameTime);
+    }
+}
+
+void MainWidget::GotFocus() { Quill::Widget::GotFocus(); }
+
+void MainWidget::LostFocus() {
+    Quill::Widget::LostFocus();
+    if (GameState == State::Playing) SetGameState(State::Paused);
+}
+
+void MainWidget::KeyChar(char c) {
+    // The character sign-extended from 8 bits, as the menus expect it.
+    Send(INPUT_CHAR, static_cast<uint32_t>(static_cast<int32_t>(static_cast<signed char>(c))), 0, 0);
+}
+
+void MainWidget::KeyDown(uint32_t key) { Send(INPUT_KEY_DOWN, key, 0, 0); }
+
+void MainWidget::MouseMove(int32_t x, int32_t y) { Send(INPUT_MOUSE_MOVE, 0, x, y); }
+
+void MainWidget::MouseDown(int32_t x, int32_t y, int clickCount) {
+    Quill::Widget::MouseDown(x, y, clickCount);
+    Send(INPUT_BUTTON_DOWN, 0, x, y);
+}
+
+void MainWidget::MouseDrag(int32_t x, int32_t y) { MouseMove(x, y); }
