@@ -82,8 +82,10 @@ int FindOrLoadLocked(const char* path) {
 
 // The section name of a header line: the first run of non-blank characters
 // after the '[', without its last character (normally the closing bracket).
+// Blanks before the run are passed over, so "[ click]" names "click".
 void HeaderName(const char* line, char* name) {
     const char* start = line + 1;
+    while (*start != '\0' && std::isspace(static_cast<unsigned char>(*start))) ++start;
     size_t run = 0;
     while (start[run] != '\0' && !std::isspace(static_cast<unsigned char>(start[run]))) ++run;
     if (run > 0) --run;

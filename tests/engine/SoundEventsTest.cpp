@@ -135,6 +135,7 @@ TEST_F(SoundEventsTest, ScriptsGiveTheirEvents) {
         {"a volume that is no number", "[v]\nvolume=loud\nfile0=a\n", {"v"}, 1, 0.0f},
         {"lines that are no headers", "; comment\nfile0=a\n [indented]\n\n[ok]\r\nfile0=a\r\n", {"ok"}, 1, 1.0f},
         {"a header without its bracket", "[open\n[]\n", {"ope", ""}, 0, 1.0f},
+        {"blanks before the name", "[ click]\nfile0=Sound\\a.wav\n", {"click"}, 1, 1.0f},
         {"a long name is cut", "[" + Repeat('n', 80) + "]\nfile0=a\n", {Repeat('n', 59)}, 0, 1.0f},
         {"an over-long line is skipped whole", "[a]\n" + Repeat('z', 300) + "[b]\n" + Repeat('[', 600) + "\n[c]\n",
          {"a", "c"}, 0, 1.0f},
