@@ -51,7 +51,12 @@ void Game::StartLevel() {
     levelStartTime = EngineCalls::NowSeconds();
     resumed = 0;
     timeLeftAtResume = levelTime;
+    // The guide belongs to one start of level 1 and holds its clock through
+    // the pause count cleared here: a guide left on from a game the player
+    // walked away from would freeze this level's clock and lines for good.
     pauseDepth = 0;
+    tutorialOn = 0;
+    tutorialStep = 0;
     ResolveImages();
 }
 

@@ -423,3 +423,26 @@ TEST_F(SavedGameTest, AGameSavedDuringTheFirstLevelsGuideKeepsTheClockItShowed) 
     PlayTick();
     EXPECT_NEAR(game().timeLeft, shown - 0.01f, 0.02f);
 }
+
+TEST_F(SavedGameTest, AGameContinuedAfterLeavingTheFirstLevelsGuideIsNotHeldByIt) {
+    // The player leaves level 1 from the pause screen while its guide is on,
+    // then, in the same run, continues that saved game.
+    game().gameMode = Mode::Classic;
+    game().levelNumber = 1;
+    SetGameState(State::LevelMap);
+    game().StartLevel();
+    AutoPlayer player(game(), *platform);
+    ASSERT_TRUE(player.RunUntil([&] { return game().tutorialOn == 1; }, kTickLimit));
+    SetGameState(State::Paused);
+    ASSERT_TRUE(game().SaveGame());
+    SetGameState(State::MainMenu);
+
+    SetGameState(State::ContinueConfirm);
+    ASSERT_TRUE(game().LoadSavedGame(false));
+    EXPECT_EQ(game().tutorialOn, 0) << "a restored game starts in play, without the guide";
+    const float timeLeft = game().timeLeft;
+    const float cellY = game().cells[0].y;
+    for (int i = 0; i < 100; ++i) PlayTick();
+    EXPECT_NEAR(game().timeLeft, timeLeft - 1.0f, 0.05f) << "the clock runs";
+    EXPECT_NE(game().cells[0].y, cellY) << "the lines scroll";
+}
