@@ -3,6 +3,7 @@
 #include "engine/AppLog.h"
 #include "engine/Config.h"
 #include "engine/RandomInt.h"
+#include "framework/DSoundManager.h"
 #include "framework/IniFile.h"
 #include "framework/QuillAppBase.h"
 #include "framework/SoundManager.h"
@@ -175,7 +176,12 @@ bool LoadSoundEvents(const char* fileName) {
 void LoadSoundFolder(const char* folder) {
     std::string base = folder ? folder : "";
     for (const char* pattern : {"*.ogg", "*.wav"})
-        for (const std::string& name : Quill::FindFiles(base + pattern)) LoadSound((base + name).c_str());
+        for (const std::string& name : Quill::FindFiles(base + pattern)) {
+            // The sound manager's decoded copies of the Ogg files lie beside
+            // them; as sounds of their own they would load every sound twice.
+            if (Quill::IsSoundCacheFile(name)) continue;
+            LoadSound((base + name).c_str());
+        }
 }
 
 bool LoadSound(const char* path) {

@@ -11,6 +11,12 @@ std::string CachePathFor(const std::string& fileName) {
     return folder + "cached_" + base + ".wav";
 }
 
+bool IsSoundCacheFile(const std::string& fileName) {
+    size_t split = fileName.find_last_of("/\\");
+    std::string base = split == std::string::npos ? fileName : fileName.substr(split + 1);
+    return base.size() > 11 && base.compare(0, 7, "cached_") == 0 && base.compare(base.size() - 4, 4, ".wav") == 0;
+}
+
 std::shared_ptr<const MixSound> ToMixSound(const PcmSound& pcm) {
     auto sound = std::make_shared<MixSound>();
     sound->channels = pcm.channels;

@@ -69,6 +69,8 @@ private:
 // The decoded-sound cache path for a file name without extension:
 // "Sound\click" gives "Sound\cached_click.wav".
 std::string CachePathFor(const std::string& fileName);
+// Whether a file name (with or without its folder) is such a cache file.
+bool IsSoundCacheFile(const std::string& fileName);
 // A sound as the mixer plays it (8-bit samples widened to 16).
 std::shared_ptr<const MixSound> ToMixSound(const PcmSound& pcm);
 

@@ -262,6 +262,35 @@ TEST_F(SoundEventsTest, TheFolderLoadsOggBeforeWav) {
     EXPECT_EQ(FindOrLoadSound("Sound\\a.wav"), 1);
 }
 
+// The decoded copy the sound manager leaves beside an Ogg file is no sound
+// of its own: the second start loads the folder exactly as the first did.
+TEST_F(SoundEventsTest, TheFolderSkipsTheDecodedCopiesOfItsOggFiles) {
+    SetSoundEventsManager(nullptr);
+    auto previous = Quill::SetPlatform(std::make_unique<Quill::HeadlessPlatform>(true));
+    {
+        Quill::QuillAppBase app;
+        app.soundManager = std::make_unique<Quill::DSoundManager>(std::make_shared<Quill::Mixer>());
+        WriteBytes(dir / "Sound/tone.ogg", ReadBytes(std::string(VELMORA_FIXTURES) + "/sound/tone440.ogg"));
+        SoundFile("Sound/b.wav");
+        for (int start = 0; start < 2; ++start) {
+            SCOPED_TRACE(start);
+            ResetSoundEvents();
+            LoadSoundFolder("Sound\\");
+            ASSERT_TRUE(Quill::FileExists("Sound/cached_tone.wav"));
+            ASSERT_EQ(GetSoundEvents().soundCount, 2u);
+            EXPECT_STREQ(GetSoundEvents().soundNames[0], "Sound\\tone.ogg");
+            EXPECT_STREQ(GetSoundEvents().soundNames[1], "Sound\\b.wav");
+        }
+    }
+    Quill::SetPlatform(std::move(previous));
+    struct {
+        const char* name;
+        bool cache;
+    } names[] = {{"Sound\\cached_click.wav", true}, {"cached_click.wav", true}, {"click.wav", false},
+                 {"cached_.wav", false},             {"cached_click.ogg", false}, {"Sound\\cachedclick.wav", false}};
+    for (auto& n : names) EXPECT_EQ(Quill::IsSoundCacheFile(n.name), n.cache) << n.name;
+}
+
 TEST_F(SoundEventsTest, InitReadsTheVolumesAndTheScript) {
     Script("[a]\n[b]\n");
     InitSounds();
