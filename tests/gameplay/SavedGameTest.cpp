@@ -107,6 +107,16 @@ protected:
         EXPECT_EQ(GameState, State::Playing);
     }
 
+    // Starts level 1 of Classic from the map and plays until its guide is on.
+    void StartGuidedFirstLevel() {
+        game().gameMode = Mode::Classic;
+        game().levelNumber = 1;
+        SetGameState(State::LevelMap);
+        game().StartLevel();
+        AutoPlayer player(game(), *platform);
+        ASSERT_TRUE(player.RunUntil([&] { return game().tutorialOn == 1; }, kTickLimit));
+    }
+
     bool ReadRecord(const char* section, SavedGameRecord& record) {
         return IniGetStruct(section, "Data", &record, sizeof record, "saved.ini");
     }
@@ -404,12 +414,7 @@ TEST_F(SavedGameTest, StartLevelsStepUpAndWrapAfterForty) {
 }
 
 TEST_F(SavedGameTest, AGameSavedDuringTheFirstLevelsGuideKeepsTheClockItShowed) {
-    game().gameMode = Mode::Classic;
-    game().levelNumber = 1;
-    SetGameState(State::LevelMap);
-    game().StartLevel();
-    AutoPlayer player(game(), *platform);
-    ASSERT_TRUE(player.RunUntil([&] { return game().tutorialOn == 1; }, kTickLimit));
+    StartGuidedFirstLevel();
     Advance(20000); // the player reads the hint for a while
     PlayTick();
     const float shown = game().timeLeft;
@@ -427,12 +432,7 @@ TEST_F(SavedGameTest, AGameSavedDuringTheFirstLevelsGuideKeepsTheClockItShowed) 
 TEST_F(SavedGameTest, AGameContinuedAfterLeavingTheFirstLevelsGuideIsNotHeldByIt) {
     // The player leaves level 1 from the pause screen while its guide is on,
     // then, in the same run, continues that saved game.
-    game().gameMode = Mode::Classic;
-    game().levelNumber = 1;
-    SetGameState(State::LevelMap);
-    game().StartLevel();
-    AutoPlayer player(game(), *platform);
-    ASSERT_TRUE(player.RunUntil([&] { return game().tutorialOn == 1; }, kTickLimit));
+    StartGuidedFirstLevel();
     SetGameState(State::Paused);
     ASSERT_TRUE(game().SaveGame());
     SetGameState(State::MainMenu);
