@@ -105,6 +105,15 @@ void QuillAppBase::ProcessDeferredMessages() {
             lastUserInputTime = platform.Ticks();
             if (wm) wm->OnKeyUp(m.wParam);
             break;
+        case MSG_SYSKEYUP:
+            // A key pressed before Alt and let go while Alt is held comes up
+            // as a system key; it must still come up, or it would stay down
+            // (a stuck Control sends every later Tab to the default widget).
+            if (wm && wm->IsKeyDown(m.wParam)) {
+                lastUserInputTime = platform.Ticks();
+                wm->OnKeyUp(m.wParam);
+            }
+            break;
         case MSG_MOVE:
             if (m.window == WINDOW_MAIN && windowIsWindowed && !minimized && !platform.IsMinimized()) {
                 int x = 0, y = 0;

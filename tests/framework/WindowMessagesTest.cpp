@@ -50,6 +50,23 @@ TEST_F(WindowMessagesTest, SystemKeysAndCharactersStayAwayFromWidgets) {
     EXPECT_TRUE(a.shutdown);
 }
 
+TEST_F(WindowMessagesTest, AKeyLetGoWhileAltIsHeldStillComesUp) {
+    TestApp& a = InitApp();
+    platform->InjectMessage(MSG_KEYDOWN, VK_CONTROL);
+    platform->InjectMessage(MSG_KEYDOWN, VK_MENU);
+    platform->InjectMessage(MSG_SYSKEYUP, VK_CONTROL);
+    platform->InjectMessage(MSG_SYSKEYUP, 'X'); // never went down: nothing
+    platform->InjectMessage(MSG_KEYUP, VK_MENU);
+    a.Pump();
+    EXPECT_EQ(widget.events,
+              (std::vector<std::string>{"keydown 17", "keydown 18", "keyup 17", "keyup 18"}));
+    EXPECT_FALSE(a.GetWidgetManager()->IsKeyDown(VK_CONTROL));
+    widget.events.clear();
+    platform->InjectMessage(MSG_CHAR, '\t');
+    a.Pump();
+    EXPECT_EQ(widget.events, (std::vector<std::string>{"char \t"})); // a plain Tab, not Control+Tab
+}
+
 TEST_F(WindowMessagesTest, AltEnterTogglesTheScreenModeUnlessForcedOrFailed) {
     struct Case {
         bool forced, failed;
