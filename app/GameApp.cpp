@@ -156,7 +156,10 @@ void GameApp::LoadingProc() {
     char fontFile[300];
     std::snprintf(fontFile, sizeof fontFile, "%sfont01.png", languageFolder);
     textures.LoadSymbolFont(fontFile);
-    LoadSoundFolder("Sound\\");
+    // Without a sound device the silent stand-in keeps no sounds; loading the
+    // folder would only fill the log with refusals.
+    if (soundManager && soundManager->Initialized()) LoadSoundFolder("Sound\\");
+    else AppLog("Sound is off: the sound folder is not loaded", LogTime);
 
     EffectQueue& fx = TheEffectQueue();
     fx.Clear();

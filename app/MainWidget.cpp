@@ -38,7 +38,13 @@ uint32_t FadeOverlayColour(float fade) {
 
 MainWidget::MainWidget(GameApp* owner) : app(owner) {}
 
-void MainWidget::Draw(Quill::Graphics* g) {
+MainWidget::~MainWidget() {
+    if (Textures().GetTarget() == &frame) Textures().SetTarget(0, nullptr);
+}
+
+void MainWidget::Draw(Quill::Graphics* context) {
+    frame = *context;
+    Quill::Graphics* g = &frame;
     TextureManager& t = Textures();
     t.SetTarget(1, g);
     g->SetDrawMode(Quill::DRAWMODE_NORMAL);

@@ -4,6 +4,7 @@
 // decorations) once a frame, and turns every key and mouse event into an
 // InputMessage for the menu commands. Losing the focus while playing pauses
 // the game. The application owns it; the widget manager only lists it.
+#include "framework/Graphics.h"
 #include "framework/Widget.h"
 
 #include <cstdint>
@@ -13,6 +14,7 @@ class GameApp;
 class MainWidget : public Quill::Widget {
 public:
     explicit MainWidget(GameApp* app);
+    ~MainWidget() override;
 
     void Draw(Quill::Graphics* g) override;
     void Update() override;
@@ -32,5 +34,9 @@ public:
 
 private:
     GameApp* app;
+    // The frame's drawing context, kept past the draw: the menus measure the
+    // client area through it when input arrives between frames, and the
+    // context the widget manager hands to Draw lives only for that call.
+    Quill::Graphics frame;
     uint32_t roundTicks = 0;
 };

@@ -1,0 +1,90 @@
+#pragma once
+// Drives the whole game headlessly, as a player would: a fresh working
+// folder that holds links to the built game folder's data (so the settings,
+// scores, saved games and log land in the temporary folder only), its own
+// settings folder, the headless platform on a manual clock, and the real
+// application run through its main loop one pass at a time. Input goes in as
+// pointer moves, clicks and keys at the screen positions of the loaded menu
+// buttons. Several runs of the game can follow each other in one test.
+#include "app/GameApp.h"
+
+#include "engine/MenuScreen.h"
+
+#include "framework/platform/HeadlessPlatform.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+// The application with the start of the framework's Start opened up, so that
+// the driver can run the main loop itself, pass by pass.
+class DrivenGameApp : public GameApp {
+public:
+    // What Start does before its loop: the loading thread, the window shown.
+    void BeginRun();
+};
+
+// A headless display that waits for the next refresh when it presents, as a
+// real one with vsync does: the manual clock moves on by one refresh period.
+class VsyncHeadlessPlatform : public Quill::HeadlessPlatform {
+public:
+    explicit VsyncHeadlessPlatform(int hz);
+    bool Present(const uint32_t* argb, int w, int h) override;
+
+private:
+    int hz;
+    uint32_t frames = 0;
+};
+
+class GameDriver {
+public:
+    // hz: the display's refresh rate; lower rates draw fewer frames per
+    // second of play (each frame then stands for more 10 ms updates).
+    explicit GameDriver(int hz = 60);
+    ~GameDriver();
+    GameDriver(const GameDriver&) = delete;
+    GameDriver& operator=(const GameDriver&) = delete;
+
+    // False when the game folder has not been built (the test is skipped).
+    bool HaveContent() const { return haveContent; }
+
+    // A new run of the game: every process-wide object back to its start,
+    // the application made and Init run (window, Loading state).
+    DrivenGameApp& Launch();
+    // Ends the run as the entry point does: the application is destroyed.
+    void Close();
+    DrivenGameApp* App() const { return app.get(); }
+
+    // One pass of the main loop: window messages, then the scheduler.
+    void Pump();
+    // Passes until `done` (checked before each pass) or `maxPasses`.
+    bool RunUntil(const std::function<bool()>& done, int maxPasses);
+    // Runs until the main loop ended after a shutdown.
+    bool RunToShutdown(int maxPasses);
+    // Passes until `frames` more frames have been presented.
+    void RunFrames(int frames);
+
+    // Moves the pointer to the centre of the named button of `screen` and
+    // clicks it there (press and release). False when there is no such button.
+    bool Click(const MenuScreen& screen, const char* button);
+    void ClickAt(int x, int y);
+    void KeyDown(uint32_t key);
+    void Type(const std::string& text);
+    // The window loses or regains the focus.
+    void Activate(bool active);
+
+    // Saves the last presented frame as a PNG beside the test programs.
+    bool SaveFrame(const std::string& name) const;
+    // A file of the working folder ("" when it is missing).
+    std::string ReadFile(const std::string& name) const;
+
+    VsyncHeadlessPlatform* platform = nullptr;
+    std::string folder;
+
+private:
+    void ResetProcessState();
+
+    bool haveContent = false;
+    std::string previousFolder;
+    std::unique_ptr<DrivenGameApp> app;
+};

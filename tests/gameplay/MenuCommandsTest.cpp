@@ -1,0 +1,321 @@
+// The menu commands: which action does what in which screen state, the
+// global keys, the end of a game into the high scores, and a click that
+// travels through a real menu screen to its command.
+#include "gameplay/support/GameTestSupport.h"
+
+#include "gameplay/EffectQueue.h"
+#include "gameplay/GameState.h"
+#include "gameplay/MenuCommands.h"
+
+#include "engine/HighScoreTable.h"
+#include "engine/TextureManager.h"
+
+#include "framework/Graphics.h"
+#include "framework/Image.h"
+#include "framework/QuillAppBase.h"
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+class MenuCommandsTest : public GameTest {
+protected:
+    void SetUp() override {
+        GameTest::SetUp();
+        GetHighScores().Reset();
+        ShowFps = 0;
+    }
+    void TearDown() override {
+        Textures().SetTarget(0, nullptr);
+        GameTest::TearDown();
+    }
+
+    // Puts the game in `state` as the screens would have reached it from `from`.
+    void Enter(int32_t from, int32_t state) {
+        ResetGameState();
+        GameState = from;
+        SetGameState(state);
+    }
+
+    static InputMessage Key(uint32_t key) {
+        InputMessage m;
+        m.message = INPUT_KEY_DOWN;
+        m.wParam = key;
+        return m;
+    }
+};
+
+TEST_F(MenuCommandsTest, EachStateMapsItsActionsToTheirScreens) {
+    struct Case {
+        int32_t from, state;
+        const char* action;
+        int32_t expected;
+    } cases[] = {
+        {State::Loading, State::MainMenu, "procOptions", State::Options},
+        {State::Loading, State::MainMenu, "procInstructions", State::Instructions1},
+        {State::Loading, State::MainMenu, "procHighScores", State::HighScores},
+        {State::Loading, State::MainMenu, "procClassicGame", State::LevelMap},
+        {State::Loading, State::MainMenu, "procResume", State::MainMenu}, // not a main-menu action
+        {State::Loading, State::MainMenu, "procoptions", State::MainMenu}, // compared byte-wise
+        {State::Loading, State::MainMenu, "", State::MainMenu},
+        {State::LevelMap, State::Playing, "procMenu", State::Paused},
+        {State::Playing, State::Paused, "procOptions", State::Options},
+        {State::Playing, State::Paused, "procResume", State::Playing},
+        {State::MainMenu, State::HighScores, "procClear", State::ClearScoresConfirm},
+        {State::MainMenu, State::HighScores, "procClose", State::MainMenu},
+        {State::MainMenu, State::Options, "procCredits", State::Credits},
+        {State::MainMenu, State::Options, "procClose", State::MainMenu},
+        {State::Paused, State::Options, "procClose", State::Paused},
+        {State::MainMenu, State::Instructions1, "procNext", State::Instructions2},
+        {State::MainMenu, State::Instructions1, "procPrevious", State::Instructions1},
+        {State::MainMenu, State::Instructions1, "procClose", State::MainMenu},
+        {State::Instructions1, State::Instructions2, "procPrevious", State::Instructions1},
+        {State::Instructions1, State::Instructions2, "procNext", State::Instructions3},
+        {State::Instructions1, State::Instructions2, "procClose", State::MainMenu},
+        {State::Instructions2, State::Instructions3, "procPrevious", State::Instructions2},
+        {State::Instructions2, State::Instructions3, "procNext", State::Instructions3},
+        {State::Instructions2, State::Instructions3, "procClose", State::MainMenu},
+        {State::HighScores, State::ClearScoresConfirm, "procYes", State::HighScores},
+        {State::HighScores, State::ClearScoresConfirm, "procNo", State::HighScores},
+        {State::MainMenu, State::ContinueConfirm, "procCancel", State::MainMenu},
+        {State::MainMenu, State::ContinueConfirm, "procNew", State::LevelMap},
+        {State::Options, State::Credits, "procOk", State::Options},
+        {State::Playing, State::LevelAdvance, "procMenu", State::LevelAdvance}, // no screen, no commands
+        {State::MainMenu, State::Loading, "procOptions", State::Loading},
+    };
+    for (const Case& c : cases) {
+        Enter(c.from, c.state);
+        RunMenuCommand(c.state, c.action);
+        EXPECT_EQ(GameState, c.expected) << "state " << c.state << " action '" << c.action << "'";
+    }
+}
+
+TEST_F(MenuCommandsTest, TheModeButtonsChooseTheModeAndOfferASavedGame) {
+    struct Case {
+        const char* action;
+        int32_t mode;
+    } cases[] = {{"procClassicGame", Mode::Classic}, {"procTransformerGame", Mode::Transformer},
+                 {"procRelaxGame", Mode::Relax}};
+    for (const Case& c : cases) {
+        Enter(State::Loading, State::MainMenu);
+        RunMenuCommand(State::MainMenu, c.action);
+        EXPECT_EQ(game().gameMode, c.mode) << c.action;
+        EXPECT_EQ(GameState, State::LevelMap) << "no saved game: a new one starts at the map";
+    }
+
+    // Ending a game from the pause screen saves it; the mode then offers it.
+    LoadPlainLevel(2);
+    game().gameMode = Mode::Transformer;
+    game().score = 1234;
+    Enter(State::Playing, State::Paused);
+    RunMenuCommand(State::Paused, "procEnd");
+    EXPECT_EQ(GameState, State::HighScores) << "1234 enters the empty list";
+    EXPECT_EQ(GetHighScores().insertList, Mode::Transformer);
+    EXPECT_EQ(GetHighScores().lists[Mode::Transformer][0].score, 1234u);
+
+    game().levelNumber = 9;
+    game().score = 0;
+    Enter(State::Loading, State::MainMenu);
+    RunMenuCommand(State::MainMenu, "procTransformerGame");
+    EXPECT_EQ(GameState, State::ContinueConfirm);
+    EXPECT_EQ(game().levelNumber, 2) << "the question shows the saved level";
+    EXPECT_EQ(game().score, 1234);
+    Enter(State::Loading, State::MainMenu);
+    RunMenuCommand(State::MainMenu, "procClassicGame");
+    EXPECT_EQ(GameState, State::LevelMap) << "Classic has no saved game of its own";
+}
+
+TEST_F(MenuCommandsTest, ContinuingASavedGameThatNoLongerReadsStartsAfresh) {
+    LoadPlainLevel(2);
+    game().score = 500;
+    ASSERT_TRUE(game().SaveGame());
+    Enter(State::Loading, State::MainMenu);
+    RunMenuCommand(State::MainMenu, "procClassicGame");
+    ASSERT_EQ(GameState, State::ContinueConfirm);
+
+    WriteFile("saved.ini", "[Classic]\nData=0102\nIsGameSaved=01000000F0\n");
+    RunMenuCommand(State::ContinueConfirm, "procLoad");
+    EXPECT_EQ(GameState, State::LevelMap) << "not stuck on a question with no answer";
+    EXPECT_EQ(game().score, 0);
+}
+
+TEST_F(MenuCommandsTest, HighScorePagesAreClassicAndTransformer) {
+    struct Case {
+        int32_t mode;
+        const char* action;
+        int32_t expected;
+    } cases[] = {
+        {Mode::Transformer, "procPrevious", Mode::Classic}, {Mode::Classic, "procPrevious", Mode::Classic},
+        {Mode::Classic, "procNext", Mode::Transformer},     {Mode::Transformer, "procNext", Mode::Transformer},
+        {Mode::Relax, "procPrevious", Mode::Transformer},   {Mode::Relax, "procNext", Mode::Relax},
+    };
+    for (const Case& c : cases) {
+        game().gameMode = c.mode;
+        Enter(State::MainMenu, State::HighScores);
+        RunMenuCommand(State::HighScores, c.action);
+        EXPECT_EQ(game().gameMode, c.expected) << c.mode << " " << c.action;
+        EXPECT_EQ(GameState, State::HighScores);
+    }
+}
+
+TEST_F(MenuCommandsTest, StartLevelsStepThroughFortyAndWrap) {
+    struct Case {
+        const char* action;
+        int32_t classic, transformer;
+        int32_t expectedClassic, expectedTransformer;
+    } cases[] = {
+        {"procLevelSimple", 1, 1, 2, 1},
+        {"procLevelSimple", 40, 7, 1, 7},
+        {"procLevelAdvanced", 5, 39, 5, 40},
+        {"procLevelAdvanced", 5, 40, 5, 1},
+    };
+    for (const Case& c : cases) {
+        game().levelClassicRelax = c.classic;
+        game().levelTransformer = c.transformer;
+        Enter(State::Loading, State::MainMenu);
+        RunMenuCommand(State::MainMenu, c.action);
+        EXPECT_EQ(game().levelClassicRelax, c.expectedClassic) << c.action;
+        EXPECT_EQ(game().levelTransformer, c.expectedTransformer) << c.action;
+    }
+}
+
+TEST_F(MenuCommandsTest, StageButtonsPickTheStagesFirstLevel) {
+    struct Case {
+        const char* action;
+        int32_t expectedLevel;
+    } cases[] = {{"procStage1", 1}, {"procStage2", 7}, {"procStage7", 37}, {"procStage", 5}, {"procStagex", 5}};
+    for (const Case& c : cases) {
+        game().levelNumber = 5;
+        Enter(State::MainMenu, State::LevelMap);
+        RunMenuCommand(State::LevelMap, c.action);
+        EXPECT_EQ(game().levelNumber, c.expectedLevel) << c.action;
+        EXPECT_EQ(GameState, State::LevelMap) << "a stage is chosen, not started";
+    }
+}
+
+TEST_F(MenuCommandsTest, TheEndOfAGameEntersTheScoreWhenItQualifies) {
+    struct Case {
+        int32_t score;
+        int32_t expected;
+        uint32_t topScore;
+    } cases[] = {
+        {700, State::HighScores, 700u},
+        {0, State::MainMenu, 0u},
+        {-50, State::MainMenu, 0u}, // never a huge unsigned number at the top
+    };
+    for (const Case& c : cases) {
+        GetHighScores().Reset();
+        game().gameMode = Mode::Classic;
+        game().score = c.score;
+        TheEffectQueue().AddSoundEvent(5.0f, "late");
+        Enter(State::Playing, State::GameOver);
+        RunMenuCommand(State::GameOver, "procExit");
+        EXPECT_EQ(GameState, c.expected) << c.score;
+        EXPECT_EQ(GetHighScores().lists[Mode::Classic][0].score, c.topScore) << c.score;
+        EXPECT_TRUE(TheEffectQueue().Idle());
+    }
+}
+
+TEST_F(MenuCommandsTest, LeavingTheHighScoresKeepsATypedNameAndDropsAnEmptyOne) {
+    struct Case {
+        const char* typed;
+        const char* expectedName;
+        uint32_t expectedScore;
+    } cases[] = {{"Ada", "Ada", 900u}, {"", "", 0u}};
+    for (const Case& c : cases) {
+        GetHighScores().Reset();
+        GetHighScores().SaveScores();
+        game().score = 900;
+        Enter(State::Playing, State::GameComplete);
+        RunMenuCommand(State::GameComplete, "procMenu");
+        ASSERT_EQ(GameState, State::HighScores);
+        for (const char* p = c.typed; *p; ++p) {
+            InputMessage m;
+            m.message = INPUT_CHAR;
+            m.wParam = static_cast<uint32_t>(*p);
+            ProcessMessage(m);
+        }
+        RunMenuCommand(State::HighScores, "procClose");
+        EXPECT_EQ(GameState, State::MainMenu);
+        HighScoreTable& scores = GetHighScores();
+        EXPECT_EQ(scores.needName, 0);
+        ASSERT_TRUE(scores.LoadScores());
+        EXPECT_STREQ(scores.lists[Mode::Classic][0].name, c.expectedName);
+        EXPECT_EQ(scores.lists[Mode::Classic][0].score, c.expectedScore);
+    }
+}
+
+TEST_F(MenuCommandsTest, F1TogglesTheFrameRateEverywhereAndPlayGetsItsKeys) {
+    for (int32_t state : {State::Loading, State::MainMenu, State::Playing, State::LevelAdvance, State::HighScores}) {
+        Enter(State::MainMenu, state);
+        const int32_t before = ShowFps;
+        ProcessMessage(Key(Quill::VK_F1));
+        EXPECT_NE(ShowFps, before) << "state " << state;
+        EXPECT_EQ(GameState, state);
+    }
+
+    // Space while playing throws the shape in hand away.
+    Enter(State::LevelMap, State::Playing);
+    game().heldShape.shown = 1;
+    game().panelCount = 0;
+    ProcessMessage(Key(Quill::VK_SPACE));
+    EXPECT_EQ(game().heldShape.shown, 0);
+    EXPECT_EQ(CountEvents("drop_shape"), 1);
+    // Outside play the key means nothing to the game.
+    Enter(State::Playing, State::Paused);
+    game().heldShape.shown = 1;
+    ProcessMessage(Key(Quill::VK_SPACE));
+    EXPECT_EQ(game().heldShape.shown, 1);
+}
+
+TEST_F(MenuCommandsTest, AClickReachesTheCommandThroughTheStatesScreen) {
+    WriteFile("Menu/main.xml",
+              "<Screen>\n"
+              "  <Button name=\"btnOptions\" xc=\"0.25\" yc=\"0.5\" width=\"0.2\" height=\"0.1\" action=\"procOptions\"/>\n"
+              "  <Button name=\"btnLogo\" xc=\"0.75\" yc=\"0.5\" width=\"0.2\" height=\"0.1\" action=\"procLogo\"/>\n"
+              "</Screen>\n");
+    ASSERT_TRUE(game().menuMain.LoadFromFile("Menu\\main.xml"));
+    Quill::MemoryImage screen(800, 600);
+    Quill::Graphics g(&screen);
+    Textures().SetTarget(1, &g);
+
+    struct Case {
+        uint32_t message;
+        int32_t x, y;
+        int32_t expected;
+    } cases[] = {
+        {INPUT_MOUSE_MOVE, 200, 300, State::MainMenu}, // hovering does nothing
+        {INPUT_BUTTON_DOWN, 200, 400, State::MainMenu}, // beside the button
+        {INPUT_BUTTON_DOWN, 200, 300, State::Options},
+    };
+    for (const Case& c : cases) {
+        Enter(State::Loading, State::MainMenu);
+        InputMessage m;
+        m.message = c.message;
+        m.x = c.x;
+        m.y = c.y;
+        ProcessMessage(m);
+        EXPECT_EQ(GameState, c.expected) << c.message << " at " << c.x << "," << c.y;
+    }
+
+    // The logo opens the site's shortcut in the working folder.
+    Enter(State::Loading, State::MainMenu);
+    InputMessage click;
+    click.message = INPUT_BUTTON_DOWN;
+    click.x = 600;
+    click.y = 300;
+    ProcessMessage(click);
+    ASSERT_EQ(platform->ShellOpened().size(), 1u);
+    EXPECT_EQ(platform->ShellOpened()[0], folder + "/site.url");
+}
+
+TEST_F(MenuCommandsTest, ExitShutsTheApplicationDown) {
+    Quill::QuillAppBase app;
+    app.reportStatistics = false;
+    Enter(State::Loading, State::MainMenu);
+    RunMenuCommand(State::MainMenu, "procExit");
+    EXPECT_TRUE(app.shutdown.load());
+}
+
+} // namespace
