@@ -89,7 +89,8 @@ void MusicStream::Fill() {
             int32_t frac = static_cast<int32_t>(resamplePosition & 0xFFFF);
             int16_t* dst = &ring[2 * (w & RingMask)];
             for (int side = 0; side < 2; ++side) {
-                int32_t a = pending[2 * i + side], b = pending[2 * i + 2 + side];
+                // 64 bits: a full-scale step (65535) times a fraction near 1 overflows 32.
+                int64_t a = pending[2 * i + side], b = pending[2 * i + 2 + side];
                 dst[side] = static_cast<int16_t>(a + (((b - a) * frac) >> 16));
             }
             ++w;

@@ -171,6 +171,23 @@ TEST_F(MusicTest, StreamsTheOggToneResampled) {
     EXPECT_EQ(Rms(muted.data(), muted.size()), 0.0);
 }
 
+// Between a full-scale peak and a full-scale trough the step is 65535; at
+// another rate than the output's it is weighted by a fraction of up to 65535.
+TEST_F(MusicTest, AFullScaleSongAtAnotherRateResamplesWithinRange) {
+    std::vector<int16_t> samples;
+    for (int i = 0; i < 3000; ++i)
+        for (int side = 0; side < 2; ++side) samples.push_back(i % 2 ? -32768 : 32767);
+    WriteBytes(dir / "loud.wav", Wav16(2, 30000, samples));
+    ASSERT_TRUE(music->LoadMusic(0, dir / "loud.wav"));
+    music->PlayMusic(0, 0, false);
+    std::vector<int16_t> out = Play(10);
+    EXPECT_GT(Rms(out.data(), out.size()), 15000.0);
+    // Each output sample lies on the line between two neighbouring source samples.
+    int extremes = 0;
+    for (int16_t v : out) extremes += (v == 32767 || v == -32768) ? 1 : 0;
+    EXPECT_LT(extremes, static_cast<int>(out.size()));
+}
+
 TEST_F(MusicTest, BadSongsAreRefused) {
     std::string noise = dir / "noise.ogg";
     WriteBytes(noise, Bytes(5000, 0x33));
