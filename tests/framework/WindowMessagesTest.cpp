@@ -3,6 +3,8 @@
 // a lost display.
 #include "AppTestSupport.h"
 
+#include "framework/platform/InstanceLock.h"
+
 using namespace Quill;
 using namespace apptest;
 
@@ -65,6 +67,26 @@ TEST_F(WindowMessagesTest, AKeyLetGoWhileAltIsHeldStillComesUp) {
     platform->InjectMessage(MSG_CHAR, '\t');
     a.Pump();
     EXPECT_EQ(widget.events, (std::vector<std::string>{"char \t"})); // a plain Tab, not Control+Tab
+}
+
+TEST_F(WindowMessagesTest, ASecondCopyBringsTheMinimisedFirstForward) {
+    setenv("XDG_RUNTIME_DIR", folder.path.c_str(), 1);
+    TestApp& a = MakeApp();
+    a.singleInstance = true;
+    a.productName = "Velmora Window Test";
+    InitApp();
+    platform->MinimizeWindow();
+    a.Pump();
+    ASSERT_TRUE(a.minimized);
+    InstanceLock second(a.productName);
+    ASSERT_EQ(second.Acquire(), InstanceLock::Result::HeldElsewhere);
+    ASSERT_TRUE(second.NotifyHolder());
+    platform->Advance(500);
+    a.Pump(); // notices the request and restores the window
+    a.Pump(); // the restore arrives as a window message
+    EXPECT_FALSE(platform->IsMinimized());
+    EXPECT_FALSE(a.minimized);
+    EXPECT_FALSE(a.IsMuted());
 }
 
 TEST_F(WindowMessagesTest, AltEnterTogglesTheScreenModeUnlessForcedOrFailed) {
