@@ -1,7 +1,10 @@
 // The velmora program from the outside: its options, and a whole headless run
 // that leaves a screenshot behind.
 #include "app/Program.h"
+#include "app/support/GameDriver.h"
 #include "tests/framework/AppTestSupport.h"
+
+#include "framework/ImageLoader.h"
 
 #include <gtest/gtest.h>
 
@@ -24,10 +27,13 @@ struct ProgramRun {
     std::string output;
 };
 
-// Runs the program with its settings and lock files in `folder`.
+// Runs a copy of the program in `folder` over the game's data, so that its
+// settings, lock, log, options and scores all stay in that folder.
 ProgramRun RunVelmora(const std::string& folder, const std::string& arguments) {
+    std::ifstream existing(folder + "/velmora");
+    if (!existing && !PrepareGameFolder(folder, true)) ADD_FAILURE() << "the game folder has not been built";
     std::string command = "cd '" + folder + "' && VELMORA_CONFIG_HOME='" + folder + "' XDG_RUNTIME_DIR='" + folder +
-                          "' '" VELMORA_GAME_DIR "/velmora' " + arguments + " 2>&1";
+                          "' ./velmora " + arguments + " 2>&1";
     ProgramRun run;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return run;
@@ -98,24 +104,48 @@ TEST(ProgramTest, AnswersVersionHelpAndBadOptions) {
     }
 }
 
-TEST(ProgramTest, AHeadlessRunDrawsItsFramesAndSavesAScreenshot) {
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+TEST(ProgramTest, AHeadlessRunShowsTheMainMenuAndEndsInOrder) {
     TempFolder folder;
     ProgramRun run = RunVelmora(folder.path, "--headless --frames 200 --screenshot shot.png");
     ASSERT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_NE(run.output.find("Draw Count    = 200"), std::string::npos) << run.output;
+    // The frames are counted once loading has ended; the loading screen adds its own.
+    size_t at = run.output.find("Draw Count    = ");
+    ASSERT_NE(at, std::string::npos) << run.output;
+    EXPECT_GE(std::atoi(run.output.c_str() + at + 16), 200) << run.output;
 
-    std::ifstream in(folder.path + "/shot.png", std::ios::binary);
-    std::string png((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string png = ReadText(folder.path + "/shot.png");
     ASSERT_GT(png.size(), 33u);
     EXPECT_EQ(png.substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
-    EXPECT_EQ(png.substr(12, 4), "IHDR");
     EXPECT_EQ(BigEndian(png, 16), 800u);
     EXPECT_EQ(BigEndian(png, 20), 600u);
+    // The picture is the main menu: the Classic button's orange left of its caption.
+    std::unique_ptr<Quill::ImageLib::Image> shot = Quill::ImageLib::LoadImageFile(folder.path + "/shot.png", false);
+    ASSERT_TRUE(shot);
+    ASSERT_EQ(shot->bits.size(), 800u * 600u);
+    const uint32_t pixel = shot->bits[234 * 800 + 80];
+    EXPECT_GT((pixel >> 16) & 0xFF, 180u) << std::hex << pixel;
+    EXPECT_LT(pixel & 0xFF, 120u) << std::hex << pixel;
 
-    // The run ended normally and said so in its settings.
-    std::ifstream settings(folder.path + "/Velmora.settings");
-    std::string text((std::istreambuf_iterator<char>(settings)), std::istreambuf_iterator<char>());
-    EXPECT_NE(text.find("4\tInProgress\t0\n"), std::string::npos) << text;
+    // The run ended normally and said so in its settings and its log.
+    EXPECT_NE(ReadText(folder.path + "/Velmora.settings").find("4\tInProgress\t0\n"), std::string::npos);
+    const std::string log = ReadText(folder.path + "/app.log");
+    EXPECT_NE(log.find("*** SESSION STARTED ***"), std::string::npos) << log;
+    EXPECT_NE(log.find("*** Session finished ***"), std::string::npos) << log;
+    EXPECT_EQ(log.find("... FAILED"), std::string::npos) << log;
+}
+
+TEST(ProgramTest, TheScreenModeOptionIsThePlayersNewChoice) {
+    TempFolder folder;
+    ASSERT_EQ(RunVelmora(folder.path, "--headless --windowed --frames 2").exitCode, 0);
+    EXPECT_NE(ReadText(folder.path + "/config.ini").find("btnFullScreen=0"), std::string::npos);
+    EXPECT_NE(ReadText(folder.path + "/Velmora.settings").find("4\tScreenMode\t0\n"), std::string::npos);
+    ASSERT_EQ(RunVelmora(folder.path, "--headless --fullscreen --frames 2").exitCode, 0);
+    EXPECT_NE(ReadText(folder.path + "/config.ini").find("btnFullScreen=1"), std::string::npos);
 }
 
 TEST(ProgramTest, ACorruptSettingsFileDoesNotStopTheProgram) {

@@ -37,6 +37,21 @@ const std::set<std::string> kOwnFiles = {"velmora", "app.log", "config.ini", "sc
 
 } // namespace
 
+bool PrepareGameFolder(const std::string& folder, bool copyProgram) {
+    const fs::path game(VELMORA_GAME_DIR);
+    std::error_code error;
+    if (!fs::exists(game / "Menu" / "menu-main.xml", error) || !fs::exists(game / "classes.xml", error)) return false;
+    for (const fs::directory_entry& entry : fs::directory_iterator(game, error)) {
+        const std::string name = entry.path().filename().string();
+        if (kOwnFiles.count(name) || name.rfind("cached_", 0) == 0) continue;
+        fs::create_symlink(entry.path(), fs::path(folder) / name, error);
+        if (error) return false;
+    }
+    // A copy, not a link: the program finds its folder through its own path.
+    if (copyProgram) fs::copy_file(game / "velmora", fs::path(folder) / "velmora", error);
+    return !error;
+}
+
 void DrivenGameApp::BeginRun() {
     StartLoadingThread();
     Quill::Platform& platform = Quill::GetPlatform();
@@ -67,16 +82,7 @@ GameDriver::GameDriver(int hz) {
         return;
     }
     folder = pattern;
-    const fs::path game(VELMORA_GAME_DIR);
-    std::error_code error;
-    haveContent = fs::exists(game / "Menu" / "menu-main.xml", error) && fs::exists(game / "classes.xml", error);
-    if (haveContent) {
-        for (const fs::directory_entry& entry : fs::directory_iterator(game, error)) {
-            const std::string name = entry.path().filename().string();
-            if (kOwnFiles.count(name) || name.rfind("cached_", 0) == 0) continue;
-            fs::create_symlink(entry.path(), fs::path(folder) / name, error);
-        }
-    }
+    haveContent = PrepareGameFolder(folder, false);
     EXPECT_EQ(chdir(folder.c_str()), 0);
     setenv("VELMORA_CONFIG_HOME", folder.c_str(), 1);
     AppLogResetForTests();

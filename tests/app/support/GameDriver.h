@@ -24,6 +24,12 @@ public:
     void BeginRun();
 };
 
+// Fills `folder` with links to the built game folder's data (never the files
+// the game writes for itself); with copyProgram also a copy of the program,
+// which then takes that folder for its own. False when the game folder has
+// not been built.
+bool PrepareGameFolder(const std::string& folder, bool copyProgram);
+
 // A headless display that waits for the next refresh when it presents, as a
 // real one with vsync does: the manual clock moves on by one refresh period.
 class VsyncHeadlessPlatform : public Quill::HeadlessPlatform {
