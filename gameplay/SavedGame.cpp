@@ -63,6 +63,18 @@ bool Game::SaveGame() {
     std::memcpy(record.lines, lines, sizeof record.lines);
     record.boardReserved = boardReserved;
     record.linesLeft = linesLeft;
+    // The effects that close the lines up and fade a removed one out are not
+    // saved, so the lines are stored as they will stand once those end;
+    // otherwise a game saved within a second of a line going comes back with
+    // that line half faded and its neighbours stopped halfway, for good.
+    const int32_t perLine = static_cast<int32_t>(lineShapeCount);
+    const bool wholeLines = perLine > 0 && perLine * kLineCount == cellCount;
+    for (int32_t r = 0; r < kLineCount; ++r) {
+        BoardLine& line = record.lines[r];
+        if (line.removed) line.fade = 0;
+        line.x = lineTargetX[r];
+        for (int32_t c = 0; wholeLines && c < perLine; ++c) record.cells[r * perLine + c].x = lineTargetX[r];
+    }
     record.levelNumber = levelNumber;
     record.score = score;
     record.timeSinceLevelStart = timeSinceLevelStart;

@@ -446,3 +446,28 @@ TEST_F(SavedGameTest, AGameContinuedAfterLeavingTheFirstLevelsGuideIsNotHeldByIt
     EXPECT_NEAR(game().timeLeft, timeLeft - 1.0f, 0.05f) << "the clock runs";
     EXPECT_NE(game().cells[0].y, cellY) << "the lines scroll";
 }
+
+TEST_F(SavedGameTest, LinesStillClosingUpAreRestoredWhereTheyComeToRest) {
+    // The player pauses and ends the game in the second after a line went:
+    // the line is still fading and its neighbour still on its way.
+    PlayAndPause(2, Mode::Classic, 0);
+    SetGameState(State::Playing);
+    const int32_t n = static_cast<int32_t>(game().lineShapeCount);
+    int32_t target = n;
+    while (target < 2 * n - 1 && !(game().cells[target].y > 0.1f && game().cells[target].y < 0.8f)) ++target;
+    game().cells[target].filled = 0;
+    PlaceOn(target, Bonus::Band);
+    ASSERT_EQ(game().lines[1].removed, 1);
+    RunEffects(300);
+    SetGameState(State::Paused);
+    ASSERT_TRUE(game().SaveGame());
+
+    SetGameState(State::ContinueConfirm);
+    ASSERT_TRUE(game().LoadSavedGame(false));
+    for (int i = 0; i < 150; ++i) PlayTick();
+    const float settled = Geometry::kFirstLineX + Geometry::kLineSpacing;
+    EXPECT_LT(game().lines[1].fade, 0.01f) << "the removed line is gone, not left half faded";
+    EXPECT_FLOAT_EQ(game().lines[0].x, settled);
+    for (int32_t c = 0; c < n; ++c) EXPECT_FLOAT_EQ(game().cells[c].x, settled) << "cell " << c;
+    EXPECT_FLOAT_EQ(game().lines[2].x, Geometry::kFirstLineX + 2 * Geometry::kLineSpacing);
+}
