@@ -4,6 +4,7 @@
 #include "AppTestSupport.h"
 
 #include "framework/platform/InstanceLock.h"
+#include "framework/platform/SettingsStore.h"
 
 using namespace Quill;
 using namespace apptest;
@@ -307,6 +308,52 @@ TEST_F(WindowMessagesTest, AFailedFullScreenFallsBackToAWindow) {
     platform->InjectMessage(MSG_SYSKEYDOWN, VK_RETURN);
     a.Pump();
     EXPECT_TRUE(a.windowIsWindowed);
+}
+
+// When the application ends, a 3D choice changed during the run is kept, or
+// the player is asked about it; 3D trouble asks whether to keep 3D at all.
+TEST_F(WindowMessagesTest, TheEndAsksAboutHardwareAcceleration) {
+    struct Case {
+        const char* name;
+        int stored; // "Is3D" before the run, -1 none
+        bool switchOn, trouble;
+        int answer;
+        int storedAfter; // -1 none
+        const char* box; // the start of the question, or none
+    } cases[] = {
+        {"a stored choice follows the switch", 0, true, false, ID_YES, 1, nullptr},
+        {"switched on, kept", -1, true, false, ID_YES, 1, "Hardware Acceleration was switched on"},
+        {"switched on, refused", -1, true, false, ID_NO, -1, "Hardware Acceleration was switched on"},
+        {"trouble, refused", -1, false, true, ID_NO, 0, "Hardware Acceleration may not have been"},
+        {"trouble, kept", -1, false, true, ID_YES, -1, "Hardware Acceleration may not have been"},
+        {"nothing happened", -1, false, false, ID_NO, -1, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SettingsStore("VelmoraTest").Erase("Is3D");
+        TestApp& a = MakeApp();
+        a.titlePrefix = "Velmora";
+        if (c.stored >= 0) a.RegistryWriteInteger("Is3D", c.stored);
+        a.Init();
+        if (c.switchOn) a.Set3D(true, true);
+        a.GetDisplay()->had3DTrouble = c.trouble;
+        platform->SetMessageBoxAnswer(c.answer);
+        size_t boxes = platform->MessageBoxes().size();
+        app.reset();
+
+        uint32_t type = 0;
+        std::string data;
+        bool stored = SettingsStore("VelmoraTest").Read("Is3D", type, data);
+        EXPECT_EQ(stored ? static_cast<int>(static_cast<uint8_t>(data[0])) : -1, c.storedAfter);
+        const auto& shown = platform->MessageBoxes();
+        if (!c.box) {
+            EXPECT_EQ(shown.size(), boxes);
+            continue;
+        }
+        ASSERT_EQ(shown.size(), boxes + 1);
+        EXPECT_EQ(shown.back().rfind(std::string("Velmora Hardware Acceleration Confirmation: ") + c.box, 0), 0u)
+            << shown.back();
+    }
 }
 
 } // namespace
