@@ -23,6 +23,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -34,10 +35,32 @@ constexpr const char* kFallbackTitle = "Velmora";
 // Every screen change nudges the pointer one pixel down: the move that this
 // causes reaches the new screen, so the button under the pointer lights up
 // at once instead of at the player's next move.
-void NudgePointer(int32_t /*state*/, int32_t /*previous*/) {
+void NudgePointer() {
     Quill::Platform& platform = Quill::GetPlatform();
     int x = 0, y = 0;
     if (platform.GetPointer(x, y)) platform.SetPointer(x, y + 1);
+}
+
+// Only the main menu runs the effect queue among the menus, so a fade-in
+// still under way when the player leaves it would stop halfway and leave the
+// next screen dark. It ends there instead; the main menu holds nothing else
+// in the queue.
+void FinishMenuFade(int32_t previous) {
+    Game& game = TheGame();
+    if (previous != State::MainMenu || game.screenFade == 1.0f) return;
+    TheEffectQueue().Clear();
+    game.screenFade = 1.0f;
+}
+
+void ScreenChanged(int32_t /*state*/, int32_t previous) {
+    NudgePointer();
+    FinishMenuFade(previous);
+}
+
+// Sets every check box of that name on the screen.
+void SetCheckBox(MenuScreen& screen, const char* name, bool on) {
+    for (int32_t i = 0; i < screen.buttonCount && i < MenuScreen::MaxButtons; ++i)
+        if (std::strcmp(screen.buttons[i].name, name) == 0) screen.buttons[i].checked = on ? 1 : 0;
 }
 
 } // namespace
@@ -64,7 +87,7 @@ GameApp::GameApp() {
     vsyncPacing = true;
     AppLog("*** SESSION STARTED ***", LogNewFile | LogTime | LogFrame);
     TheGame().LoadMenuScreens();
-    SetStateChangedHook(NudgePointer);
+    SetStateChangedHook(ScreenChanged);
     TheGameSeams().drawStatePicture = DrawMenuStill;
 }
 
@@ -96,6 +119,12 @@ void GameApp::Init() {
     QuillAppBase::Init();
     if (shutdown) return;
     AppLog("Init()", LogTime);
+    // The boxes show how the game really runs: without a config.ini both
+    // choices default to on while the boxes would read unchecked, and a
+    // desktop too small for a window forces full screen whatever was chosen.
+    MenuScreen& options = TheGame().menuOptions;
+    SetCheckBox(options, "btnFullScreen", !windowIsWindowed);
+    SetCheckBox(options, "btn3DHardware", Is3DActive());
     SeedRandom(Quill::GetPlatform().Ticks());
 
     Game& game = TheGame();

@@ -7,6 +7,7 @@
 #include "app/support/GameDriver.h"
 
 #include "gameplay/AutoPlayer.h"
+#include "gameplay/EffectQueue.h"
 #include "gameplay/Game.h"
 #include "gameplay/GameState.h"
 #include "gameplay/MenuCommands.h"
@@ -15,11 +16,18 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 
 namespace {
 
 constexpr int kLoadingPasses = 200000;
+
+std::string TextOf(const MenuScreen& screen, const char* name) {
+    for (int i = 0; i < screen.textCount; ++i)
+        if (std::string(screen.texts[i].name) == name) return screen.texts[i].text;
+    return "(no text " + std::string(name) + ")";
+}
 
 class GameAppTest : public ::testing::Test {
 protected:
@@ -29,11 +37,12 @@ protected:
 
     Game& game() { return TheGame(); }
 
-    // A new run up to the main menu with its fade finished.
+    // A new run up to the main menu, which has just begun to fade in: a
+    // player who clicks at once finds the next screen fully shown.
     void LaunchToMainMenu() {
         driver.Launch();
         ASSERT_TRUE(driver.RunUntil([] { return GameState == State::MainMenu; }, kLoadingPasses));
-        ASSERT_TRUE(driver.RunUntil([this] { return game().screenFade == 1.0f; }, 5000));
+        driver.RunFrames(1);
     }
 
     // From the main menu: a mode's button, then the level map once it has faded in.
@@ -48,6 +57,27 @@ protected:
         ASSERT_TRUE(driver.Click(game().menuMap, "btnStart"));
         ASSERT_EQ(GameState, State::Playing);
         ASSERT_TRUE(driver.RunUntil([this] { return game().phase == Phase::Playing; }, 20000));
+    }
+
+    // config.ini as a player who has reached `level` before would have it.
+    void OpenStagesUpTo(int level) {
+        std::ofstream(driver.folder + "/config.ini")
+            << "[LANGUAGE]\nName=ENGLISH\n[GAMEPLAY]\nLastOpenedLevel=" << level << "\n";
+    }
+
+    // Classic from the main menu, stage 2 (level 7, no tutorial) chosen on the
+    // map and started, with a few shapes placed by the autoplayer.
+    void PlayLevelSevenABit(AutoPlayer& player) {
+        StartModeToMap("btnClassicGame");
+        ASSERT_TRUE(driver.Click(game().menuMap, "btnStage2"));
+        ASSERT_EQ(game().levelNumber, 7);
+        StartLevelFromMap();
+        ASSERT_TRUE(Play(player, [this] { return game().filledCount >= 4; }, 100000));
+        // Hands off: the last placement's button comes up.
+        driver.platform->SetPointerState(400, 300, 0);
+        driver.RunFrames(2);
+        ASSERT_EQ(GameState, State::Playing);
+        ASSERT_GT(game().score, 0);
     }
 
     // Lets the autoplayer steer once before every gameplay tick until `done`.
@@ -85,6 +115,27 @@ TEST_F(GameAppTest, StartsUpThroughTheLoadingScreenToTheMainMenu) {
     driver.RunFrames(2);
     EXPECT_TRUE(driver.SaveFrame("main_menu.png"));
 
+    // F1 shows the frame rate in the corner, and hides it again.
+    auto whiteInCorner = [this] {
+        int white = 0;
+        const std::vector<uint32_t>& frame = driver.platform->LastFrame();
+        for (int y = 0; y < 18; ++y)
+            for (int x = 0; x < 90; ++x) {
+                const uint32_t p = frame[static_cast<size_t>(y) * 800 + x];
+                white += ((p >> 16) & 0xFF) > 245 && ((p >> 8) & 0xFF) > 245 && (p & 0xFF) > 245;
+            }
+        return white;
+    };
+    const int plain = whiteInCorner();
+    driver.KeyDown(Quill::VK_F1);
+    driver.RunFrames(1);
+    EXPECT_EQ(ShowFps, 1);
+    EXPECT_GT(whiteInCorner(), plain + 20) << "white letters in the corner";
+    EXPECT_TRUE(driver.SaveFrame("frame_rate.png"));
+    driver.KeyDown(Quill::VK_F1);
+    driver.RunFrames(1);
+    EXPECT_EQ(ShowFps, 0);
+
     const std::string log = driver.ReadFile("app.log");
     EXPECT_NE(log.find("*** SESSION STARTED ***"), std::string::npos);
     EXPECT_NE(log.find("Init()"), std::string::npos);
@@ -116,6 +167,144 @@ TEST_F(GameAppTest, ClassicFromTheMapThroughTheTutorialIntoLevelTwo) {
     EXPECT_EQ(game().levelNumber, 2);
     EXPECT_GT(game().score, scoreAfterLevel1) << "the level's rewards were added";
     EXPECT_NE(driver.ReadFile("config.ini").find("LastOpenedLevel=2"), std::string::npos);
+}
+
+TEST_F(GameAppTest, LosingTheFocusPausesPlayAndTheTimeAwayDoesNotCount) {
+    OpenStagesUpTo(7);
+    LaunchToMainMenu();
+    // Elsewhere a lost focus changes nothing.
+    driver.Activate(false);
+    EXPECT_EQ(GameState, State::MainMenu);
+    driver.Activate(true);
+
+    AutoPlayer player(game(), *driver.platform);
+    PlayLevelSevenABit(player);
+    const float timeLeft = game().timeLeft;
+    driver.Activate(false);
+    EXPECT_EQ(GameState, State::Paused);
+    driver.RunFrames(200); // ten seconds away
+    driver.Activate(true);
+    EXPECT_EQ(GameState, State::Paused) << "back only when the player says so";
+
+    // Options from the pause screen return to it.
+    ASSERT_TRUE(driver.Click(game().menuPause, "btnOptions"));
+    EXPECT_EQ(GameState, State::Options);
+    ASSERT_TRUE(driver.Click(game().menuOptions, "btnClose"));
+    EXPECT_EQ(GameState, State::Paused);
+    ASSERT_TRUE(driver.Click(game().menuPause, "btnResume"));
+    EXPECT_EQ(GameState, State::Playing);
+    driver.RunFrames(1);
+    EXPECT_GT(game().timeLeft, timeLeft - 1.0f) << "the paused time is not taken from the clock";
+    EXPECT_LT(game().timeLeft, timeLeft);
+}
+
+TEST_F(GameAppTest, AGameEndedFromThePauseScreenContinuesInTheNextRun) {
+    OpenStagesUpTo(7);
+    LaunchToMainMenu();
+    AutoPlayer player(game(), *driver.platform);
+    PlayLevelSevenABit(player);
+    const int savedScore = game().score;
+    const int savedFilled = game().filledCount;
+
+    ASSERT_TRUE(driver.Click(game().menuInGame, "btnMenu"));
+    ASSERT_EQ(GameState, State::Paused);
+    ASSERT_TRUE(driver.Click(game().menuPause, "btnEnd"));
+    ASSERT_EQ(GameState, State::HighScores) << "the score went into the list";
+    ASSERT_TRUE(driver.Click(game().menuHighScores, "btnClose"));
+    ASSERT_EQ(GameState, State::MainMenu);
+    ASSERT_TRUE(driver.Click(game().menuMain, "btnExit"));
+    ASSERT_TRUE(driver.RunToShutdown(10));
+    driver.Close();
+    EXPECT_FALSE(driver.ReadFile("saved.ini").empty());
+
+    LaunchToMainMenu();
+    ASSERT_TRUE(driver.Click(game().menuMain, "btnClassicGame"));
+    ASSERT_EQ(GameState, State::ContinueConfirm);
+    driver.RunFrames(1);
+    EXPECT_EQ(game().screenFade, 1.0f);
+    EXPECT_EQ(TextOf(game().menuContinueConfirmation, "txtLevelNum"), "Level  7");
+    EXPECT_EQ(TextOf(game().menuContinueConfirmation, "txtScoreNum"), "Score  " + std::to_string(savedScore));
+    EXPECT_TRUE(driver.SaveFrame("continue_question.png"));
+    ASSERT_TRUE(driver.Click(game().menuContinueConfirmation, "btnLoad"));
+    EXPECT_EQ(GameState, State::Playing);
+    EXPECT_EQ(game().levelNumber, 7);
+    EXPECT_EQ(game().score, savedScore);
+    EXPECT_EQ(game().filledCount, savedFilled);
+}
+
+TEST_F(GameAppTest, TheClockRunsOutAndTheScoreGetsItsName) {
+    OpenStagesUpTo(7);
+    LaunchToMainMenu();
+    AutoPlayer player(game(), *driver.platform);
+    PlayLevelSevenABit(player);
+    const int score = game().score;
+
+    // The player walks away; the clock runs on.
+    driver.platform->Advance(static_cast<uint32_t>(game().timeLeft * 1000.0f) + 1000);
+    ASSERT_TRUE(driver.RunUntil([] { return GameState == State::GameOver; }, 100));
+    driver.RunFrames(2);
+    EXPECT_TRUE(driver.SaveFrame("game_over.png"));
+    ASSERT_TRUE(driver.Click(game().menuGameOver, "btnExit"));
+    ASSERT_EQ(GameState, State::HighScores);
+    EXPECT_DOUBLE_EQ(driver.App()->musicVolume, game().menuOptions.GetSliderValue("MusicVolume"))
+        << "the music is back after the silence of the lost round";
+
+    driver.Type("Ada");
+    driver.KeyDown(Quill::VK_RETURN);
+    driver.RunFrames(1);
+    EXPECT_TRUE(driver.SaveFrame("high_scores.png"));
+    HighScoreTable stored;
+    ASSERT_TRUE(stored.LoadScores());
+    EXPECT_STREQ(stored.lists[Mode::Classic][0].name, "Ada");
+    EXPECT_EQ(stored.lists[Mode::Classic][0].score, static_cast<uint32_t>(score));
+    EXPECT_TRUE(driver.ReadFile("saved.ini").find("IsGameSaved=00000000") != std::string::npos ||
+                driver.ReadFile("saved.ini").empty())
+        << "a lost game is no game to continue";
+}
+
+TEST_F(GameAppTest, OptionsActAtOnceAndAreThereInTheNextRun) {
+    LaunchToMainMenu();
+    GameApp* app = driver.App();
+    EXPECT_FALSE(app->windowIsWindowed) << "full screen without a config.ini";
+    EXPECT_TRUE(app->Is3DActive());
+    ASSERT_TRUE(driver.Click(game().menuMain, "btnOptions"));
+    ASSERT_EQ(GameState, State::Options);
+
+    EXPECT_TRUE(game().menuOptions.IsButtonChecked("btnFullScreen")) << "the boxes show how the game runs";
+    EXPECT_TRUE(game().menuOptions.IsButtonChecked("btn3DHardware"));
+    ASSERT_TRUE(driver.Click(game().menuOptions, "btnFullScreen"));
+    EXPECT_TRUE(app->windowIsWindowed);
+    EXPECT_FALSE(driver.platform->IsFullscreen());
+    ASSERT_TRUE(driver.Click(game().menuOptions, "btn3DHardware"));
+    EXPECT_FALSE(app->Is3DActive());
+    EXPECT_EQ(TheEffectQueue().ParticleCount(), 5);
+    // The music slider's left end: the volume follows at once.
+    const MenuSlider& music = game().menuOptions.sliders[0];
+    ASSERT_STREQ(music.name, "MusicVolume");
+    driver.ClickAt(static_cast<int>((music.xc - music.width * 0.45f) * 800), static_cast<int>(music.yc * 600));
+    const float musicVolume = game().menuOptions.GetSliderValue("MusicVolume");
+    EXPECT_LT(musicVolume, 0.2f);
+    EXPECT_NEAR(app->musicVolume, musicVolume, 1e-6);
+    driver.RunFrames(2);
+    EXPECT_EQ(game().screenFade, 1.0f);
+    EXPECT_TRUE(driver.SaveFrame("options.png"));
+    ASSERT_TRUE(driver.Click(game().menuOptions, "btnClose"));
+    EXPECT_EQ(GameState, State::MainMenu);
+    ASSERT_TRUE(driver.Click(game().menuMain, "btnExit"));
+    ASSERT_TRUE(driver.RunToShutdown(10));
+    driver.Close();
+
+    const std::string config = driver.ReadFile("config.ini");
+    EXPECT_NE(config.find("btnFullScreen=0"), std::string::npos) << config;
+    EXPECT_NE(config.find("btn3DHardware=0"), std::string::npos) << config;
+    EXPECT_NE(driver.ReadFile("app.log").find("*** Session finished ***"), std::string::npos);
+
+    LaunchToMainMenu();
+    EXPECT_TRUE(driver.App()->windowIsWindowed);
+    EXPECT_FALSE(driver.App()->Is3DActive());
+    EXPECT_EQ(TheEffectQueue().ParticleCount(), 5);
+    EXPECT_NEAR(driver.App()->musicVolume, musicVolume, 1e-5);
+    EXPECT_TRUE(game().menuOptions.IsButtonChecked("btnFullScreen") == false);
 }
 
 } // namespace

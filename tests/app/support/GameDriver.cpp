@@ -168,12 +168,12 @@ bool GameDriver::Click(const MenuScreen& screen, const char* button) {
     return false;
 }
 
-void GameDriver::ClickAt(int x, int y) {
+void GameDriver::ClickAt(int x, int y, uint32_t button) {
     platform->MovePointer(x, y);
     RunFrames(1);
-    platform->PressButton(Quill::MOUSE_LEFT);
+    platform->PressButton(button);
     RunFrames(1);
-    platform->ReleaseButton(Quill::MOUSE_LEFT);
+    platform->ReleaseButton(button);
     RunFrames(1);
 }
 

@@ -73,7 +73,8 @@ public:
     // Moves the pointer to the centre of the named button of `screen` and
     // clicks it there (press and release). False when there is no such button.
     bool Click(const MenuScreen& screen, const char* button);
-    void ClickAt(int x, int y);
+    // A click with one mouse button (MOUSE_LEFT by default).
+    void ClickAt(int x, int y, uint32_t button = Quill::MOUSE_LEFT);
     void KeyDown(uint32_t key);
     void Type(const std::string& text);
     // The window loses or regains the focus.
