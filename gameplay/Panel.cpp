@@ -74,7 +74,14 @@ void Game::SpawnPanelShape() {
 }
 
 void Game::MovePanel(float frameDt) {
-    if (tutorialOn && shapesSpawned >= 9) return;
+    // The first level's guide holds the panel still so that its shape stays
+    // put under the hint, but only while that shape is there and fully on
+    // screen: shapes thrown away are never replaced while the panel stands,
+    // and the guided shape could otherwise end up out of reach for good,
+    // with the level's clock stopped.
+    const bool guidedShapeInReach = panelCount > tutorialPanelIndex && tutorialPanelIndex >= 0 &&
+                                    panel[tutorialPanelIndex].x < kLastSpawnX;
+    if (tutorialOn && shapesSpawned >= 9 && guidedShapeInReach) return;
     const float step = -0.75f * frameDt;
     for (int32_t i = 0; i < panelCount; ++i) {
         ShapeCell& s = panel[i];

@@ -194,3 +194,36 @@ TEST_F(RoundFlowTest, ALongFrameDuringTheRevealsLosesNoPoints) {
     }
     EXPECT_EQ(game().score, 15000);
 }
+
+TEST_F(RoundFlowTest, ThrowingShapesAwayCannotStrandTheFirstLevelsGuide) {
+    // The panel stands still while the guide runs, and a shape thrown away
+    // then must not leave the guided shape off the screen's edge. Space, the
+    // discard button, and the guided shape taken and thrown away, many times:
+    Level(1, "60");
+    StartFromMap(1, Mode::Classic);
+    ASSERT_EQ(game().tutorialOn, 1);
+    for (int i = 0; i < 40; ++i) {
+        game().HandleKey(Quill::VK_SPACE);
+        game().DiscardShape();
+        if (game().panelCount > game().tutorialPanelIndex) {
+            const ShapeCell& guided = game().panel[game().tutorialPanelIndex];
+            Pointer(guided.x, guided.y, Quill::MOUSE_LEFT);
+            PlayTick();
+            Pointer(guided.x, guided.y, 0);
+            PlayTick();
+        }
+        game().DiscardShape();
+    }
+    Pointer(0.5f, 0.5f, 0);
+    Ticks(300);
+    ASSERT_EQ(game().tutorialOn, 1);
+    ASSERT_GT(game().panelCount, game().tutorialPanelIndex);
+    const ShapeCell& guided = game().panel[game().tutorialPanelIndex];
+    EXPECT_LT(guided.x + guided.width / 2, 1.0f) << "the guided shape is on the screen, where a player can take it";
+    const float settled = guided.x;
+    Ticks(100);
+    EXPECT_EQ(guided.x, settled) << "and stays put under its hint";
+
+    AutoPlayer player(game(), *platform);
+    EXPECT_TRUE(player.RunUntil([&] { return game().tutorialOn == 0; }, 2000));
+}
