@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 #include <cfloat>
 #include <climits>
 #include <cstdio>
@@ -17,22 +15,9 @@
 
 namespace {
 
-std::string Slurp(const std::string& path) {
-    std::vector<uint8_t> bytes;
-    if (!Quill::ReadWholeFile(path, bytes)) return "<missing>";
-    return std::string(bytes.begin(), bytes.end());
-}
-
-void Spill(const std::string& path, const std::string& text) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    std::fwrite(text.data(), 1, text.size(), f);
-    std::fclose(f);
-}
-
 TEST(ConfigTest, NumbersReadTheLeadingDecimalNumber) {
     TempWorkFolder work;
-    Spill(work.File("config.ini"), "[OPTIONS]\n"
+    WriteText(work.File("config.ini"), "[OPTIONS]\n"
                                    "DigitsThenLetters=12abc\n"
                                    "Letters=abc\n"
                                    "Fraction=3.9\n"
@@ -65,21 +50,22 @@ TEST(ConfigTest, NumbersReadTheLeadingDecimalNumber) {
 
 TEST(ConfigTest, StringsAreBoundedAndEmptyCountsAsAbsent) {
     TempWorkFolder work;
-    Spill(work.File("config.ini"), "[VIDEO]\nBrightness=0.500000\nEmpty=\nLong=" + std::string(400, 'L') + "\n");
-    char out[257];
-    out[256] = '#';
-    std::strcpy(out, "stale");
-    EXPECT_TRUE(IniGetString("VIDEO", "Brightness", out));
-    EXPECT_STREQ(out, "0.500000");
-    std::strcpy(out, "stale");
-    EXPECT_FALSE(IniGetString("VIDEO", "Empty", out));
-    EXPECT_STREQ(out, "");
-    std::strcpy(out, "stale");
-    EXPECT_FALSE(IniGetString("VIDEO", "Absent", out));
-    EXPECT_STREQ(out, "");
-    EXPECT_TRUE(IniGetString("VIDEO", "Long", out));
-    EXPECT_EQ(std::strlen(out), 255u);
-    EXPECT_EQ(out[256], '#') << "nothing written past the 256 bytes";
+    WriteText(work.File("config.ini"), "[VIDEO]\nBrightness=0.500000\nEmpty=\nLong=" + std::string(400, 'L') + "\n");
+    struct Case {
+        const char* key;
+        bool found;
+        std::string value;
+    } cases[] = {{"Brightness", true, "0.500000"}, {"Empty", false, ""}, {"Absent", false, ""},
+                 {"Long", true, std::string(255, 'L')}};
+    for (const Case& c : cases) {
+        char out[257];
+        out[256] = '#';
+        std::strcpy(out, "stale");
+        EXPECT_EQ(IniGetString("VIDEO", c.key, out), c.found) << c.key;
+        EXPECT_EQ(out, c.value) << c.key;
+        EXPECT_EQ(out[256], '#') << "nothing written past the 256 bytes";
+    }
+    char out[256];
     EXPECT_FALSE(IniGetString(nullptr, "Long", out));
     EXPECT_FALSE(IniGetString("VIDEO", nullptr, out));
     EXPECT_FALSE(IniGetString("VIDEO", "Long", nullptr));
@@ -91,11 +77,11 @@ TEST(ConfigTest, SettersCreateTheFileInTheCurrentFolder) {
     IniSetInt("GAMEPLAY", "LastOpenedLevel", -12);
     IniSetString("OPTIONS", "ScreenMode", "1");
     IniSetInt("GAMEPLAY", "LastOpenedLevel", 7);
-    EXPECT_EQ(Slurp(work.File("config.ini")), "[GAMEPLAY]\nLastOpenedLevel=7\n[OPTIONS]\nScreenMode=1\n");
+    EXPECT_EQ(ReadText(work.File("config.ini")), "[GAMEPLAY]\nLastOpenedLevel=7\n[OPTIONS]\nScreenMode=1\n");
     IniSetString(nullptr, "x", "1");
     IniSetString("A", nullptr, "1");
     IniSetString("A", "x", nullptr);
-    EXPECT_EQ(Slurp(work.File("config.ini")), "[GAMEPLAY]\nLastOpenedLevel=7\n[OPTIONS]\nScreenMode=1\n");
+    EXPECT_EQ(ReadText(work.File("config.ini")), "[GAMEPLAY]\nLastOpenedLevel=7\n[OPTIONS]\nScreenMode=1\n");
 
     // Nothing is cached: another working folder means another file.
     {
@@ -123,11 +109,11 @@ TEST(ConfigTest, FirstRunWritesTheLanguageAndTheSecondOnlyReads) {
     };
     for (const Case& c : cases) {
         std::remove(config.c_str());
-        if (c.before) Spill(config, c.before);
+        if (c.before) WriteText(config, c.before);
         std::strcpy(LanguageName, "stale");
         ChooseLanguage();
         EXPECT_STREQ(LanguageName, c.language);
-        EXPECT_EQ(Slurp(config), c.after);
+        EXPECT_EQ(ReadText(config), c.after);
         // A second run reads the name back and leaves the file alone.
         uint64_t stamp = Quill::LastWriteTime(config);
         ChooseLanguage();
@@ -156,7 +142,7 @@ TEST(ConfigTest, StructsLiveInTheNamedFile) {
     EXPECT_FALSE(IniSetStruct("HIGH SCORES", "Data", back.data(), back.size(), nullptr));
 
     // The classic encoding of 01 02 FF, written by hand.
-    Spill(work.File("saved.ini"), "[Classic]\r\nIsGameSaved=0100000001\r\nData=0102FF02\r\n");
+    WriteText(work.File("saved.ini"), "[Classic]\r\nIsGameSaved=0100000001\r\nData=0102FF02\r\n");
     int saved = 0;
     EXPECT_TRUE(IniGetStruct("Classic", "IsGameSaved", &saved, sizeof saved, "saved.ini"));
     EXPECT_EQ(saved, 1);
@@ -166,12 +152,6 @@ TEST(ConfigTest, StructsLiveInTheNamedFile) {
 }
 
 TEST(ConfigTest, CopyStringRefusesNullAndBoundsItsCopy) {
-    char dest[8] = "keep";
-    EXPECT_FALSE(CopyString(dest, nullptr));
-    EXPECT_STREQ(dest, "keep");
-    EXPECT_TRUE(CopyString(dest, "abc"));
-    EXPECT_STREQ(dest, "abc");
-
     struct Case {
         const char* source;
         size_t size;

@@ -20,26 +20,13 @@ class LanguageTest : public ::testing::Test {
 protected:
     void SetUp() override {
         AppLogResetForTests();
-        std::FILE* f = std::fopen(work.File("language.ini").c_str(), "wb");
-        ASSERT_NE(f, nullptr);
-        std::fputs("[ENGLISH]\r\n"
-                   "Velmora=Velmora\r\n"
-                   "English\\=English\\\r\n"
-                   "FPS=FPS\r\n"
-                   "LevelText=Level\r\n"
-                   "[DEUTSCH]\r\n"
-                   "LevelText=Stufe\r\n",
-                   f);
-        std::fclose(f);
+        WriteText("language.ini", "[ENGLISH]\r\nVelmora=Velmora\r\nEnglish\\=English\\\r\nFPS=FPS\r\n"
+                                  "LevelText=Level\r\n[DEUTSCH]\r\nLevelText=Stufe\r\n");
         std::strcpy(LanguageName, "ENGLISH");
     }
     void TearDown() override { AppLogResetForTests(); }
 
-    std::string Log() {
-        std::vector<uint8_t> bytes;
-        Quill::ReadWholeFile(work.File("app.log"), bytes);
-        return std::string(bytes.begin(), bytes.end());
-    }
+    std::string Log() { return ReadText("app.log"); }
 
     TempWorkFolder work;
 };
@@ -62,13 +49,6 @@ TEST_F(LanguageTest, LooksUpTheCurrentLanguageSection) {
     std::strcpy(LanguageName, "ENGLISH");
     EXPECT_STREQ(GetLanguageString("LevelText"), "");
     EXPECT_EQ(Log(), "") << "a missing file or key is not logged";
-}
-
-TEST_F(LanguageTest, TheResultBufferIsSharedWithinAThread) {
-    const char* first = GetLanguageString("FPS");
-    const char* second = GetLanguageString("LevelText");
-    EXPECT_EQ(first, second);
-    EXPECT_STREQ(first, "Level");
 }
 
 TEST_F(LanguageTest, AnUnsetLanguageWarnsOnEveryLookup) {

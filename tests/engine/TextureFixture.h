@@ -8,19 +8,14 @@
 #include "engine/TextureManager.h"
 #include "framework/Graphics.h"
 #include "framework/Image.h"
+#include "support/TempWorkFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 namespace texturetest {
 
@@ -30,40 +25,21 @@ constexpr uint32_t Background = 0xFF000000u;
 
 // Writes a 32-bit top-down TGA of w x h ARGB pixels.
 inline void WriteTga(const std::string& path, int w, int h, const std::vector<uint32_t>& argb) {
-    std::vector<uint8_t> bytes(18, 0);
+    std::string bytes(18, '\0');
     bytes[2] = 2;
-    bytes[12] = uint8_t(w & 0xFF);
-    bytes[13] = uint8_t(w >> 8);
-    bytes[14] = uint8_t(h & 0xFF);
-    bytes[15] = uint8_t(h >> 8);
+    bytes[12] = char(w & 0xFF);
+    bytes[13] = char(w >> 8);
+    bytes[14] = char(h & 0xFF);
+    bytes[15] = char(h >> 8);
     bytes[16] = 32;
     bytes[17] = 0x28;
-    for (uint32_t p : argb) {
-        bytes.push_back(uint8_t(p));
-        bytes.push_back(uint8_t(p >> 8));
-        bytes.push_back(uint8_t(p >> 16));
-        bytes.push_back(uint8_t(p >> 24));
-    }
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), long(bytes.size()));
+    for (uint32_t p : argb)
+        for (int shift = 0; shift < 32; shift += 8) bytes.push_back(char(p >> shift));
+    WriteText(path, bytes);
 }
 
 inline void WriteSolidTga(const std::string& path, int w, int h, uint32_t argb) {
     WriteTga(path, w, h, std::vector<uint32_t>(size_t(w) * size_t(h), argb));
-}
-
-inline void WriteText(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
-
-inline std::string ReadText(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-inline size_t CountOf(const std::string& text, const std::string& what) {
-    size_t n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
 }
 
 // A memory texture whose pixels are given row by row.
@@ -77,11 +53,6 @@ inline std::unique_ptr<Quill::MemoryImage> MakeTexture(int w, int h, const std::
 class TextureFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        previousFolder = std::filesystem::current_path();
-        char pattern[] = "/tmp/velmora-textures-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder = pattern;
-        std::filesystem::current_path(folder);
         AppLogResetForTests();
         std::snprintf(LanguageName, sizeof LanguageName, "%s", "ENGLISH");
         Textures().Reset();
@@ -96,9 +67,6 @@ protected:
     void TearDown() override {
         Textures().Reset();
         AppLogResetForTests();
-        std::filesystem::current_path(previousFolder);
-        std::error_code ignored;
-        std::filesystem::remove_all(folder, ignored);
     }
 
     void Clear(uint32_t argb) { std::fill(screen.GetBits(), screen.GetBits() + ScreenW * ScreenH, argb); }
@@ -120,8 +88,7 @@ protected:
         return Quill::Rect(left, top, right - left + 1, bottom - top + 1);
     }
 
-    std::filesystem::path previousFolder;
-    std::string folder;
+    TempWorkFolder work;
     Quill::DDImage screen;
     Quill::Graphics graphics;
 };
