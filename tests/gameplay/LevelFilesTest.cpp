@@ -3,6 +3,8 @@
 #include "gameplay/EngineCalls.h"
 
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <set>
 
@@ -169,15 +171,8 @@ TEST_F(GameTest, TheLevelProbeAsksForALevelDocument) {
 // that points outside itself.
 TEST_F(GameTest, MutatedLevelAndClassFilesNeverBreakTheLoaders) {
     WriteClasses(12, 4);
-    std::string classes;
-    {
-        std::vector<uint8_t> bytes;
-        std::FILE* f = std::fopen("classes.xml", "rb");
-        ASSERT_NE(f, nullptr);
-        int ch;
-        while ((ch = std::fgetc(f)) != EOF) classes.push_back(static_cast<char>(ch));
-        std::fclose(f);
-    }
+    std::ifstream in("classes.xml", std::ios::binary);
+    const std::string classes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     const std::string level =
         "<?xml version=\"1.0\"?>\n<LevelMap newShapeTime=\"0.1\" levelTime=\"90\" shapeClassCount=\"5\" "
         "bonusLevel=\"false\" shapeClassList=\"c1,c2,c3\" lineSpeed=\"0.04\" fBugAppearanceRange=\"20\" "
