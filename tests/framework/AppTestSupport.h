@@ -6,12 +6,10 @@
 #include "framework/Graphics.h"
 #include "framework/QuillAppBase.h"
 #include "framework/platform/HeadlessPlatform.h"
+#include "framework/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
@@ -20,20 +18,7 @@
 
 namespace apptest {
 
-class TempFolder {
-public:
-    TempFolder() {
-        char pattern[] = "/tmp/velmora_app_XXXXXX";
-        if (mkdtemp(pattern)) path = pattern;
-        EXPECT_FALSE(path.empty());
-    }
-    ~TempFolder() {
-        if (!path.empty()) std::system(("rm -rf '" + path + "'").c_str());
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    std::string path;
-};
+using testfiles::TempFolder;
 
 // Writes down every input call as a short line ("down 10,20 -1").
 class RecordingWidget : public Quill::Widget {
@@ -112,9 +97,13 @@ protected:
         Quill::SetPlatform(std::move(owned));
     }
     void TearDown() override {
+        EndApp();
+        Quill::SetPlatform(nullptr);
+    }
+    // Takes the test's widgets off the application and ends it.
+    virtual void EndApp() {
         if (app && app->GetWidgetManager()) app->GetWidgetManager()->RemoveWidget(&widget);
         app.reset();
-        Quill::SetPlatform(nullptr);
     }
     // A started application with loading already handled and the widget
     // covering the screen with the focus.

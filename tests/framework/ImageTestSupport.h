@@ -1,33 +1,21 @@
 #pragma once
 // Shared by the image loader and image reader tests: the committed reference
 // corpus (each picture beside its ImageMagick decode as raw R, G, B, A bytes),
-// a fresh temporary folder per test, and byte helpers to build small files.
+// a fresh temporary folder per test, and small TGA files built byte by byte.
 #include "framework/ImageLoader.h"
-
-#include <gtest/gtest.h>
+#include "framework/support/TestFiles.h"
 
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 namespace imagetest {
 
+using testfiles::PutLe16;
+using testfiles::ReadBytes;
+using testfiles::WriteBytes;
+
 inline std::string Fixture(const std::string& name) { return std::string(VELMORA_FIXTURES) + "/images/" + name; }
-
-inline std::vector<uint8_t> ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), long(bytes.size()));
-}
 
 // The reference decode of a corpus picture as ARGB values.
 inline std::vector<uint32_t> ReferencePixels(const std::string& rgbaName) {
@@ -36,11 +24,6 @@ inline std::vector<uint32_t> ReferencePixels(const std::string& rgbaName) {
     for (size_t i = 0; i + 3 < raw.size(); i += 4)
         argb.push_back(uint32_t(raw[i + 3]) << 24 | uint32_t(raw[i]) << 16 | uint32_t(raw[i + 1]) << 8 | raw[i + 2]);
     return argb;
-}
-
-inline void PutLe16(std::vector<uint8_t>& out, uint32_t value) {
-    out.push_back(uint8_t(value & 0xFF));
-    out.push_back(uint8_t(value >> 8));
 }
 
 // A 32-bit TGA with the given header fields and ARGB pixels.
@@ -59,26 +42,17 @@ inline std::vector<uint8_t> MakeTga(uint32_t w, uint32_t h, const std::vector<ui
 // A test that works in its own fresh temporary folder.
 class TempFolderTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/velmora-images-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder = pattern;
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        std::filesystem::remove_all(folder, ignored);
-    }
     // Empties the folder, for table-driven tests that need a clean one per case.
     void EmptyFolder() const {
-        std::filesystem::remove_all(folder);
-        std::filesystem::create_directory(folder);
+        std::filesystem::remove_all(folder.path);
+        std::filesystem::create_directory(folder.path);
     }
-    std::string Path(const std::string& name) const { return folder + "/" + name; }
+    std::string Path(const std::string& name) const { return folder / name; }
     void CopyFixture(const std::string& fixture, const std::string& name) const {
         WriteBytes(Path(name), ReadBytes(Fixture(fixture)));
     }
 
-    std::string folder;
+    testfiles::TempFolder folder;
 };
 
 } // namespace imagetest

@@ -1,6 +1,7 @@
 #include "framework/IniFile.h"
 
 #include "framework/platform/Files.h"
+#include "framework/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -13,41 +14,30 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 using namespace Quill;
+using namespace testfiles;
 
 namespace {
 
-// Each test works in a fresh folder of its own; tests run in parallel.
 class IniFileTest : public ::testing::Test {
 protected:
-    void SetUp() override { MakeFolder("/tmp"); }
+    // A fresh folder of the test's own (tests run in parallel), under `base`.
     void MakeFolder(const std::string& base) {
-        std::string pattern = base + "/velmora_ini_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        if (!folder.empty()) std::system(("rm -rf '" + folder + "'").c_str());
-        folder = pattern;
+        dir = std::make_unique<TempFolder>(base);
+        folder = dir->path;
         path = folder + "/test.ini";
     }
-    void TearDown() override { std::system(("rm -rf '" + folder + "'").c_str()); }
+    void SetUp() override { MakeFolder("/tmp"); }
+    void Put(const std::string& text) { WriteText(path, text); }
+    std::string Get() const { return ReadText(path); }
 
-    void Put(const std::string& text) {
-        std::FILE* f = std::fopen(path.c_str(), "wb");
-        ASSERT_NE(f, nullptr);
-        std::fwrite(text.data(), 1, text.size(), f);
-        std::fclose(f);
-    }
-    std::string Get() const {
-        std::vector<uint8_t> bytes;
-        if (!ReadWholeFile(path, bytes)) return "<missing>";
-        return std::string(bytes.begin(), bytes.end());
-    }
-
-    std::string folder;
-    std::string path;
+    std::unique_ptr<TempFolder> dir;
+    std::string folder, path;
 };
 
 TEST_F(IniFileTest, ReadsLikeTheClassicProfileFunctions) {

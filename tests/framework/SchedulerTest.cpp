@@ -57,9 +57,9 @@ protected:
         a.GetWidgetManager()->AddWidget(&paced);
         return a;
     }
-    void TearDown() override {
+    void EndApp() override {
         if (app && app->GetWidgetManager()) app->GetWidgetManager()->RemoveWidget(&paced);
-        AppTest::TearDown();
+        AppTest::EndApp();
     }
     PacedWidget paced;
 };
@@ -107,8 +107,7 @@ TEST_F(SchedulerTest, UpdatesBetweenDrawsAreLimitedBySpeed) {
         int limit = static_cast<int>(std::ceil(speed * 10));
         EXPECT_LE(paced.maxBetweenDraws, limit);
         EXPECT_GE(paced.maxBetweenDraws, limit - 1);
-        a.GetWidgetManager()->RemoveWidget(&paced);
-        app.reset();
+        EndApp();
     }
 }
 
@@ -138,8 +137,7 @@ TEST_F(SchedulerTest, TooFastDetectorTurnsPacingOffOnlyWhenPresentsDoNotWait) {
             for (int i = 0; i < 100; ++i) a.ProcessFrame(true);
             EXPECT_GT(a.sleepCount, sleeps);
         }
-        a.GetWidgetManager()->RemoveWidget(&paced);
-        app.reset();
+        EndApp();
     }
 }
 

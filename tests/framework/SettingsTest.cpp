@@ -5,10 +5,11 @@
 #include "framework/platform/SettingsStore.h"
 
 #include <fstream>
-#include <iterator>
 
 using namespace Quill;
 using namespace apptest;
+using testfiles::ReadText;
+using testfiles::WriteText;
 
 namespace {
 
@@ -16,13 +17,6 @@ class SettingsTest : public AppTest {
 protected:
     // The application keeps its settings under its product key alone.
     std::string SettingsFile() { return SettingsStore("VelmoraTest").FilePath(); }
-    std::string ReadText(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-    void WriteText(const std::string& path, const std::string& text) {
-        std::ofstream(path, std::ios::binary) << text;
-    }
 };
 
 TEST_F(SettingsTest, VolumesAreStoredAsWholePercentWithoutCreepingDown) {

@@ -39,7 +39,7 @@ TEST(SoundReaders, ParsesWavFilesAndRejectsBrokenOnes) {
     Bytes lyingJunk = Riff({});
     Chunk(lyingJunk, "LIST", Bytes{1, 2}, 0x7FFFFFF0);
     Bytes shortDep;
-    Put16(shortDep, 200); // a name longer than the chunk
+    PutLe16(shortDep, 200); // a name longer than the chunk
     shortDep.insert(shortDep.end(), 6, 'x');
 
     std::vector<WavCase> cases = {

@@ -115,8 +115,7 @@ TEST_F(WindowMessagesTest, AltEnterTogglesTheScreenModeUnlessForcedOrFailed) {
         // The back buffer survives the switch and is drawn again.
         EXPECT_EQ(a.GetWidgetManager()->GetDrawTarget(), a.GetDisplay()->GetScreenImage());
         EXPECT_TRUE(widget.dirty);
-        a.GetWidgetManager()->RemoveWidget(&widget);
-        app.reset();
+        EndApp();
     }
 }
 
@@ -160,8 +159,7 @@ TEST_F(WindowMessagesTest, FocusLossMutesOnlyWhenAutoMuteIsOn) {
         EXPECT_TRUE(a.hasFocus);
         EXPECT_FALSE(a.IsMuted());
         EXPECT_TRUE(widget.focused);
-        a.GetWidgetManager()->RemoveWidget(&widget);
-        app.reset();
+        EndApp();
     }
 }
 
