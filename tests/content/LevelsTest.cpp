@@ -66,18 +66,6 @@ Level ReadLevel(int n)
     return l;
 }
 
-std::set<std::string> ClassNames()
-{
-    std::set<std::string> names;
-    TiXmlDocument doc(GamePath("classes.xml").c_str());
-    if (doc.LoadFile())
-        if (TiXmlElement* level = doc.FirstChildElement("Level"))
-            for (TiXmlElement* c = level->FirstChildElement("ShapeClass"); c; c = c->NextSiblingElement("ShapeClass"))
-                if (c->Attribute("name"))
-                    names.insert(c->Attribute("name"));
-    return names;
-}
-
 std::vector<std::string> Split(const std::string& list)
 {
     std::vector<std::string> out;
@@ -100,16 +88,19 @@ double TimeNeeded(const Level& l)
 
 } // namespace
 
-TEST(ContentLevels, EveryLevelParsesAndFitsTheTables)
+TEST(ContentLevels, EveryLevelParsesFitsTheTablesAndIsWinnable)
 {
-    std::set<std::string> classes = ClassNames();
+    std::set<std::string> classes;
+    for (const ClassEntry& c : ReadClasses())
+        classes.insert(c.name);
     ASSERT_FALSE(classes.empty());
     for (int n = 1; n <= LevelCount; ++n) {
         SCOPED_TRACE("level " + std::to_string(n));
         Level l = ReadLevel(n);
         ASSERT_TRUE(l.loaded);
         EXPECT_TRUE(l.badNumbers.empty()) << l.badNumbers.front();
-        EXPECT_TRUE(l.bonus == "true" || l.bonus == "false") << l.bonus;
+        // A bonus level ends every stage of six, and the game.
+        EXPECT_EQ(l.bonus, n % 6 == 0 || n == LevelCount ? "true" : "false");
         EXPECT_GE(l.lineShapeCount, 7) << "a line must be longer than the board window";
         EXPECT_LE(6 * l.lineShapeCount, 180);
         // The game takes at most 15 names from the list; every class is named.
@@ -130,30 +121,15 @@ TEST(ContentLevels, EveryLevelParsesAndFitsTheTables)
         }
         EXPECT_LT(l.anyP + l.bandP + l.areaP, 0.5) << "most shapes must be real shapes";
         EXPECT_GT(l.bugRange, 0.0);
+        // Winnable: there is time to fill every cell, and a cell crosses the
+        // reachable part of the board (above y 0.85) slowly enough to be aimed
+        // at, even with five lines gone (+0.02 each).
+        ASSERT_GT(l.lineSpeed, 0.0);
+        EXPECT_LE(TimeNeeded(l), l.levelTime);
+        EXPECT_GE(0.85 / (l.lineSpeed + 5 * 0.02), 4.0);
     }
     // The game ends after the last file; the start-level selectors wrap at 40.
     EXPECT_FALSE(Quill::FileExists(GamePath("Levels\\level_41.xml")));
-}
-
-TEST(ContentLevels, BonusLevelEndsEveryStage)
-{
-    for (int n = 1; n <= LevelCount; ++n) {
-        bool expected = n % 6 == 0 || n == LevelCount;
-        EXPECT_EQ(ReadLevel(n).bonus == "true", expected) << "level " << n;
-    }
-}
-
-TEST(ContentLevels, EveryLevelIsWinnable)
-{
-    for (int n = 1; n <= LevelCount; ++n) {
-        SCOPED_TRACE("level " + std::to_string(n));
-        Level l = ReadLevel(n);
-        ASSERT_GT(l.lineSpeed, 0.0);
-        EXPECT_LE(TimeNeeded(l), l.levelTime);
-        // A cell crosses the reachable part of the board (above y 0.85) slowly
-        // enough to be aimed at, even with five lines gone (+0.02 each).
-        EXPECT_GE(0.85 / (l.lineSpeed + 5 * 0.02), 4.0);
-    }
 }
 
 TEST(ContentLevels, DifficultyGrowsFromStageToStage)

@@ -5,43 +5,12 @@
 #include "content/support/ContentFiles.h"
 
 #include <gtest/gtest.h>
-#include <tinyxml.h>
 
 #include <set>
 
 using namespace ContentTest;
 
 namespace {
-
-struct ShapeFiles {
-    std::string main, mask;
-};
-
-struct ClassEntry {
-    std::string name, soundEvent;
-    std::vector<ShapeFiles> shapes;
-};
-
-std::vector<ClassEntry> ReadClasses()
-{
-    std::vector<ClassEntry> out;
-    TiXmlDocument doc(GamePath("classes.xml").c_str());
-    if (!doc.LoadFile())
-        return out;
-    TiXmlElement* level = doc.FirstChildElement("Level");
-    if (!level)
-        return out;
-    for (TiXmlElement* c = level->FirstChildElement("ShapeClass"); c; c = c->NextSiblingElement("ShapeClass")) {
-        ClassEntry e;
-        e.name = c->Attribute("name") ? c->Attribute("name") : "";
-        e.soundEvent = c->Attribute("soundEvent") ? c->Attribute("soundEvent") : "";
-        for (TiXmlElement* s = c->FirstChildElement("Shape"); s; s = s->NextSiblingElement("Shape"))
-            e.shapes.push_back({s->Attribute("mainImage") ? s->Attribute("mainImage") : "",
-                                s->Attribute("maskImage") ? s->Attribute("maskImage") : ""});
-        out.push_back(e);
-    }
-    return out;
-}
 
 // The inside of a picture's outline: the pixels as opaque as its most
 // opaque one (within rounding). Soft edges and the drop shadow of a filled

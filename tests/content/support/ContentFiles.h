@@ -1,9 +1,12 @@
 #pragma once
 // Helpers of the content tests: paths into the generated game folder, and
-// images, INI values and decoded sounds read through the game's own readers.
+// images, INI values and decoded sounds read through the game's own readers,
+// and the shape classes as classes.xml lists them.
 #include "framework/ImageLoader.h"
 #include "framework/IniFile.h"
 #include "framework/SoundReaders.h"
+
+#include <tinyxml.h>
 
 #include <cstdint>
 #include <memory>
@@ -58,6 +61,37 @@ inline bool LoadSound(const std::string& name, Sound& out)
         out.samples[i] = float(v) / 32768.0f;
     }
     return true;
+}
+
+struct ShapeFiles {
+    std::string main, mask;
+};
+
+struct ClassEntry {
+    std::string name, soundEvent;
+    std::vector<ShapeFiles> shapes;
+};
+
+// The shape classes of classes.xml in file order (none if it does not load).
+inline std::vector<ClassEntry> ReadClasses()
+{
+    std::vector<ClassEntry> out;
+    TiXmlDocument doc(GamePath("classes.xml").c_str());
+    if (!doc.LoadFile())
+        return out;
+    TiXmlElement* level = doc.FirstChildElement("Level");
+    if (!level)
+        return out;
+    for (TiXmlElement* c = level->FirstChildElement("ShapeClass"); c; c = c->NextSiblingElement("ShapeClass")) {
+        ClassEntry e;
+        e.name = c->Attribute("name") ? c->Attribute("name") : "";
+        e.soundEvent = c->Attribute("soundEvent") ? c->Attribute("soundEvent") : "";
+        for (TiXmlElement* s = c->FirstChildElement("Shape"); s; s = s->NextSiblingElement("Shape"))
+            e.shapes.push_back({s->Attribute("mainImage") ? s->Attribute("mainImage") : "",
+                                s->Attribute("maskImage") ? s->Attribute("maskImage") : ""});
+        out.push_back(e);
+    }
+    return out;
 }
 
 } // namespace ContentTest
