@@ -38,19 +38,15 @@ public:
     void KeyUp(uint32_t key) override { Log("keyup " + std::to_string(key)); }
     void KeyChar(char c) override { Log(std::string("char ") + c); }
     void Update() override { ++updates; }
-    void FractionalUpdate(float f) override {
-        ++fractionalUpdates;
-        lastFraction = f;
-    }
+    void FractionalUpdate(float f) override { lastFraction = f; }
     void Draw(Quill::Graphics* g) override {
-        ++draws;
         g->SetColor(Quill::Color(10, 20, 30));
         g->FillRect(0, 0, width, height);
     }
     bool AcceptsFocus() override { return true; }
 
     std::vector<std::string> events;
-    int updates = 0, fractionalUpdates = 0, draws = 0;
+    int updates = 0;
     float lastFraction = 0;
 
 private:

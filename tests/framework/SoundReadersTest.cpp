@@ -14,21 +14,42 @@ using namespace soundtest;
 
 namespace {
 
-struct WavCase {
-    const char* name;
-    Bytes image;
-    WavResult expected;
-    uint16_t channels;
-    uint32_t rate;
-    uint16_t bits;
-    size_t dataBytes;
-};
+// What ParseWav made of an image: "invalid", or the format and data size.
+std::string Parsed(const Bytes& image) {
+    PcmSound pcm;
+    if (ParseWav(image.data(), image.size(), pcm) != WavResult::Ok) return "invalid";
+    return std::to_string(pcm.channels) + " ch " + std::to_string(pcm.sampleRate) + " Hz " +
+           std::to_string(pcm.bitsPerSample) + " bit " + std::to_string(pcm.data.size()) + " bytes";
+}
 
 Bytes WithChunks(std::initializer_list<std::pair<const char*, Bytes>> chunks) {
     Bytes all;
     for (auto& c : chunks) Chunk(all, c.first, c.second);
     return Riff(all);
 }
+
+Bytes Au(uint32_t offset, uint32_t size, uint32_t encoding, uint32_t rate, uint32_t channels, const Bytes& data) {
+    Bytes b{'.', 's', 'n', 'd'};
+    PutBe32(b, offset);
+    PutBe32(b, size);
+    PutBe32(b, encoding);
+    PutBe32(b, rate);
+    PutBe32(b, channels);
+    while (b.size() < offset && b.size() < 64) b.push_back(0);
+    b.insert(b.end(), data.begin(), data.end());
+    return b;
+}
+
+// The sound manager loading from a folder of the test's own.
+class SoundLoading : public ::testing::Test {
+protected:
+    void Touch(const std::string& path, time_t seconds) {
+        struct timeval times[2] = {{seconds, 0}, {seconds, 0}};
+        ASSERT_EQ(utimes(path.c_str(), times), 0);
+    }
+    TempFolder dir;
+    DSoundManager manager{std::make_shared<Mixer>()};
+};
 
 } // namespace
 
@@ -42,51 +63,40 @@ TEST(SoundReaders, ParsesWavFilesAndRejectsBrokenOnes) {
     PutLe16(shortDep, 200); // a name longer than the chunk
     shortDep.insert(shortDep.end(), 6, 'x');
 
-    std::vector<WavCase> cases = {
-        {"mono 16-bit", Wav16(1, 44100, {1, 2, 3, 4}), WavResult::Ok, 1, 44100, 16, 8},
+    const char* const invalid = "invalid";
+    struct {
+        const char* name;
+        Bytes image;
+        std::string parsed;
+    } cases[] = {
+        {"mono 16-bit", Wav16(1, 44100, {1, 2, 3, 4}), "1 ch 44100 Hz 16 bit 8 bytes"},
         {"stereo 8-bit", WithChunks({{"fmt ", FmtBody(1, 2, 11025, 8)}, {"data", Bytes{1, 2, 3, 4}}}),
-         WavResult::Ok, 2, 11025, 8, 4},
+         "2 ch 11025 Hz 8 bit 4 bytes"},
         {"unknown chunk skipped by its size",
-         WithChunks({{"junk", Bytes(13, 0xEE)}, {"fmt ", FmtBody(1, 2, 44100, 16)}, {"data", four}}), WavResult::Ok,
-         2, 44100, 16, 8},
-        {"data before any format: 1 channel, 22050 Hz, 16 bits", WithChunks({{"data", four}}), WavResult::Ok, 1,
-         22050, 16, 8},
+         WithChunks({{"junk", Bytes(13, 0xEE)}, {"fmt ", FmtBody(1, 2, 44100, 16)}, {"data", four}}),
+         "2 ch 44100 Hz 16 bit 8 bytes"},
+        {"data before any format", WithChunks({{"data", four}}), "1 ch 22050 Hz 16 bit 8 bytes"},
         {"partial last frame cut", WithChunks({{"fmt ", FmtBody(1, 2, 44100, 16)}, {"data", Bytes(10, 0)}}),
-         WavResult::Ok, 2, 44100, 16, 8},
-        {"not RIFF", Bytes{'R', 'I', 'F', 'X', 0, 0, 0, 0, 'W', 'A', 'V', 'E'}, WavResult::Invalid, 0, 0, 0, 0},
-        {"too short", Bytes{'R', 'I', 'F', 'F'}, WavResult::Invalid, 0, 0, 0, 0},
-        {"float samples", WithChunks({{"fmt ", FmtBody(3, 1, 44100, 32)}, {"data", four}}), WavResult::Invalid, 0,
-         0, 0, 0},
-        {"24-bit samples", WithChunks({{"fmt ", FmtBody(1, 1, 44100, 24)}, {"data", Bytes(6, 0)}}),
-         WavResult::Invalid, 0, 0, 0, 0},
-        {"six channels", WithChunks({{"fmt ", FmtBody(1, 6, 44100, 16)}, {"data", Bytes(12, 0)}}),
-         WavResult::Invalid, 0, 0, 0, 0},
-        {"rate zero", WithChunks({{"fmt ", FmtBody(1, 1, 0, 16)}, {"data", four}}), WavResult::Invalid, 0, 0, 0, 0},
-        {"short format chunk", WithChunks({{"fmt ", Bytes(8, 1)}, {"data", four}}), WavResult::Invalid, 0, 0, 0, 0},
-        {"truncated data", truncated, WavResult::Invalid, 0, 0, 0, 0},
-        {"chunk size past the end", lyingJunk, WavResult::Invalid, 0, 0, 0, 0},
-        {"no data chunk", WithChunks({{"fmt ", FmtBody(1, 1, 44100, 16)}}), WavResult::Invalid, 0, 0, 0, 0},
-        {"dep name past its chunk", WithChunks({{"dep ", shortDep}, {"data", four}}), WavResult::Invalid, 0, 0, 0, 0},
+         "2 ch 44100 Hz 16 bit 8 bytes"},
+        {"not RIFF", Bytes{'R', 'I', 'F', 'X', 0, 0, 0, 0, 'W', 'A', 'V', 'E'}, invalid},
+        {"too short", Bytes{'R', 'I', 'F', 'F'}, invalid},
+        {"float samples", WithChunks({{"fmt ", FmtBody(3, 1, 44100, 32)}, {"data", four}}), invalid},
+        {"24-bit samples", WithChunks({{"fmt ", FmtBody(1, 1, 44100, 24)}, {"data", Bytes(6, 0)}}), invalid},
+        {"six channels", WithChunks({{"fmt ", FmtBody(1, 6, 44100, 16)}, {"data", Bytes(12, 0)}}), invalid},
+        {"rate zero", WithChunks({{"fmt ", FmtBody(1, 1, 0, 16)}, {"data", four}}), invalid},
+        {"short format chunk", WithChunks({{"fmt ", Bytes(8, 1)}, {"data", four}}), invalid},
+        {"truncated data", truncated, invalid},
+        {"chunk size past the end", lyingJunk, invalid},
+        {"no data chunk", WithChunks({{"fmt ", FmtBody(1, 1, 44100, 16)}}), invalid},
+        {"dep name past its chunk", WithChunks({{"dep ", shortDep}, {"data", four}}), invalid},
     };
-    for (const WavCase& c : cases) {
-        PcmSound pcm;
-        WavResult result = ParseWav(c.image.data(), c.image.size(), pcm);
-        EXPECT_EQ(result, c.expected) << c.name;
-        if (c.expected != WavResult::Ok) continue;
-        EXPECT_EQ(pcm.channels, c.channels) << c.name;
-        EXPECT_EQ(pcm.sampleRate, c.rate) << c.name;
-        EXPECT_EQ(pcm.bitsPerSample, c.bits) << c.name;
-        EXPECT_EQ(pcm.data.size(), c.dataBytes) << c.name;
-    }
+    for (const auto& c : cases) EXPECT_EQ(Parsed(c.image), c.parsed) << c.name;
 }
 
 TEST(SoundReaders, EveryTruncationOfAWavFileFailsCleanly) {
     Bytes whole = Wav16(2, 44100, Sine(64, 440, 44100, 9000));
-    for (size_t size = 0; size + 1 < whole.size(); ++size) {
-        Bytes cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(size));
-        PcmSound pcm;
-        EXPECT_EQ(ParseWav(cut.data(), cut.size(), pcm), WavResult::Invalid) << size;
-    }
+    for (size_t size = 0; size + 1 < whole.size(); ++size)
+        EXPECT_EQ(Parsed(Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(size))), "invalid") << size;
 }
 
 TEST(SoundReaders, MuLawExpansion) {
@@ -99,20 +109,6 @@ TEST(SoundReaders, MuLawExpansion) {
     for (int code = 0x81; code <= 0xFF; ++code)
         EXPECT_LE(MuLawToLinear(static_cast<uint8_t>(code)), MuLawToLinear(static_cast<uint8_t>(code - 1)));
 }
-
-namespace {
-Bytes Au(uint32_t offset, uint32_t size, uint32_t encoding, uint32_t rate, uint32_t channels, const Bytes& data) {
-    Bytes b{'.', 's', 'n', 'd'};
-    PutBe32(b, offset);
-    PutBe32(b, size);
-    PutBe32(b, encoding);
-    PutBe32(b, rate);
-    PutBe32(b, channels);
-    while (b.size() < offset && b.size() < 64) b.push_back(0);
-    b.insert(b.end(), data.begin(), data.end());
-    return b;
-}
-} // namespace
 
 TEST(SoundReaders, ParsesSunAudio) {
     struct Case {
@@ -159,8 +155,7 @@ TEST(SoundReaders, DecodesTheOggToneWithinTolerance) {
     EXPECT_LT(std::sqrt(error / signal), 0.05);
 }
 
-TEST(SoundReaders, BrokenOggFilesFail) {
-    TempFolder dir;
+TEST_F(SoundLoading, BrokenOggFilesFail) {
     Bytes whole = ReadBytes(VELMORA_FIXTURES "/sound/tone440.ogg");
     ASSERT_GT(whole.size(), 1000u);
     WriteBytes(dir / "half.ogg", Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(whole.size() / 2)));
@@ -172,15 +167,12 @@ TEST(SoundReaders, BrokenOggFilesFail) {
     }
 }
 
-TEST(SoundReaders, CacheIsWrittenReusedAndRejectedWhenTheSourceChanges) {
-    TempFolder dir;
+TEST_F(SoundLoading, CacheIsWrittenReusedAndRejectedWhenTheSourceChanges) {
     std::string source = dir / "tone.ogg";
     std::string cache = dir / "cached_tone.wav";
-    WriteBytes(source, ReadBytes(VELMORA_FIXTURES "/sound/tone440.ogg"));
-    struct timeval times[2] = {{1000000000, 0}, {1000000000, 0}};
-    ASSERT_EQ(utimes(source.c_str(), times), 0);
-
-    DSoundManager manager(std::make_shared<Mixer>());
+    Bytes original = ReadBytes(VELMORA_FIXTURES "/sound/tone440.ogg");
+    WriteBytes(source, original);
+    Touch(source, 1000000000);
     ASSERT_TRUE(manager.LoadSound(3, dir / "tone"));
     PcmSound cached;
     ASSERT_EQ(ReadWav(cache, cached), WavResult::Ok);
@@ -188,44 +180,37 @@ TEST(SoundReaders, CacheIsWrittenReusedAndRejectedWhenTheSourceChanges) {
     EXPECT_EQ(cached.sampleRate, 22050u);
 
     // Reused: the source is now garbage with the same time stamp, yet the load works.
-    Bytes original = ReadBytes(source);
     WriteBytes(source, Bytes(100, 1));
-    ASSERT_EQ(utimes(source.c_str(), times), 0);
+    Touch(source, 1000000000);
     EXPECT_TRUE(manager.LoadSound(3, dir / "tone"));
 
     // A new time stamp makes the cache stale; the source is decoded and the cache rewritten.
     WriteBytes(source, original);
-    struct timeval later[2] = {{1100000000, 0}, {1100000000, 0}};
-    ASSERT_EQ(utimes(source.c_str(), later), 0);
+    Touch(source, 1100000000);
     EXPECT_EQ(ReadWav(cache, cached), WavResult::Stale);
     EXPECT_TRUE(manager.LoadSound(4, dir / "tone"));
     EXPECT_EQ(ReadWav(cache, cached), WavResult::Ok);
 
     // A stale cache whose source is broken: no sound.
     WriteBytes(source, Bytes(100, 1));
-    struct timeval latest[2] = {{1200000000, 0}, {1200000000, 0}};
-    ASSERT_EQ(utimes(source.c_str(), latest), 0);
+    Touch(source, 1200000000);
     EXPECT_FALSE(manager.LoadSound(5, dir / "tone"));
     EXPECT_FALSE(manager.HasSound(5));
 }
 
-TEST(SoundReaders, LoadsWhenTheCacheCannotBeWritten) {
-    TempFolder dir;
+TEST_F(SoundLoading, LoadsWhenTheCacheCannotBeWritten) {
     WriteBytes(dir / "tone.ogg", ReadBytes(VELMORA_FIXTURES "/sound/tone440.ogg"));
     // A folder where the cache file should go: the write fails even for root.
     ASSERT_TRUE(MakeFolder(dir / "cached_tone.wav"));
-    DSoundManager manager(std::make_shared<Mixer>());
     EXPECT_TRUE(manager.LoadSound(0, dir / "tone"));
     EXPECT_TRUE(manager.HasSound(0));
 }
 
-TEST(SoundReaders, LoadOrderPrefersWavAndFallsBackToSunAudio) {
-    TempFolder dir;
+TEST_F(SoundLoading, LoadOrderPrefersWavAndFallsBackToSunAudio) {
     WriteBytes(dir / "a.wav", Wav16(1, 44100, {5, 6, 7}));
     WriteBytes(dir / "a.au", Au(24, 2, 2, 8000, 1, {1, 2}));
     WriteBytes(dir / "b.au", Au(24, 2, 2, 8000, 1, {1, 2}));
     WriteBytes(dir / "c.wav", Bytes(20, 0)); // broken, and nothing else to fall back to
-    DSoundManager manager(std::make_shared<Mixer>());
     EXPECT_TRUE(manager.LoadSound(0, dir / "a"));
     EXPECT_FALSE(FileExists(dir / "cached_a.wav")); // a WAV is never cached
     EXPECT_TRUE(manager.LoadSound(1, dir / "b"));
