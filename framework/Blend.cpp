@@ -52,6 +52,17 @@ void FillSpanPlain(uint32_t* dst, int count, uint32_t color, int mode, bool dest
     for (int i = 0; i < count; ++i) dst[i] = ComposePixel(dst[i], color, mode, destKeepsAlpha);
 }
 
+void BlitStretchedRowPlain(uint32_t* dst, const Sampler::StretchRow& row, uint32_t mul, int mode,
+                           bool destKeepsAlpha) {
+    Sampler::SampleStretchRow(row, row.scratch);
+    BlitSpanPlain(dst, row.scratch, row.count, mul, mode, destKeepsAlpha);
+}
+
+void BlitTurnedRowPlain(uint32_t* dst, const Sampler::TurnRow& row, uint32_t mul, int mode, bool destKeepsAlpha) {
+    Sampler::SampleTurnRow(row, row.scratch);
+    BlitSpanPlain(dst, row.scratch, row.count, mul, mode, destKeepsAlpha);
+}
+
 namespace {
 
 void BlitRowsPlain(uint32_t* dst, ptrdiff_t dstPitch, const uint32_t* src, ptrdiff_t srcPitch, int count, int rows,
@@ -65,7 +76,7 @@ void FillRowsPlain(uint32_t* dst, ptrdiff_t dstPitch, int count, int rows, uint3
     for (int r = 0; r < rows; ++r, dst += dstPitch) FillSpanPlain(dst, count, color, mode, destKeepsAlpha);
 }
 
-const SpanKernels plainKernels = {BlitRowsPlain, FillRowsPlain};
+const SpanKernels plainKernels = {BlitRowsPlain, FillRowsPlain, BlitStretchedRowPlain, BlitTurnedRowPlain};
 
 const SpanKernels* KernelsOf(Path path) {
     switch (path) {
@@ -112,6 +123,16 @@ void BlitRows(uint32_t* dst, ptrdiff_t dstPitch, const uint32_t* src, ptrdiff_t 
 void FillRows(uint32_t* dst, ptrdiff_t dstPitch, int count, int rows, uint32_t color, int mode, bool destKeepsAlpha) {
     if (count <= 0 || rows <= 0) return;
     Current().kernels.load(std::memory_order_relaxed)->fill(dst, dstPitch, count, rows, color, mode, destKeepsAlpha);
+}
+
+void BlitStretchedRow(uint32_t* dst, const Sampler::StretchRow& row, uint32_t mul, int mode, bool destKeepsAlpha) {
+    if (row.count <= 0) return;
+    Current().kernels.load(std::memory_order_relaxed)->stretch(dst, row, mul, mode, destKeepsAlpha);
+}
+
+void BlitTurnedRow(uint32_t* dst, const Sampler::TurnRow& row, uint32_t mul, int mode, bool destKeepsAlpha) {
+    if (row.count <= 0) return;
+    Current().kernels.load(std::memory_order_relaxed)->turn(dst, row, mul, mode, destKeepsAlpha);
 }
 
 void BlitSpan(uint32_t* dst, const uint32_t* src, int count, uint32_t mul, int mode, bool destKeepsAlpha) {

@@ -13,7 +13,10 @@
 //
 // The spans run on the widest loops the processor offers (chosen once at
 // start-up); SetPath forces another set so tests can hold each one against
-// the per-pixel rule.
+// the per-pixel rule. Stretched and turned rows are sampled (Sampler) and
+// composed in the same loops.
+#include "framework/Sampler.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -34,9 +37,17 @@ void BlitRows(uint32_t* dst, ptrdiff_t dstPitch, const uint32_t* src, ptrdiff_t 
               uint32_t mul, int mode, bool destKeepsAlpha);
 void FillRows(uint32_t* dst, ptrdiff_t dstPitch, int count, int rows, uint32_t color, int mode, bool destKeepsAlpha);
 
+// dst[i] = compose(dst[i], multiply(sample i of the row, mul)) for i < row.count.
+void BlitStretchedRow(uint32_t* dst, const Sampler::StretchRow& row, uint32_t mul, int mode, bool destKeepsAlpha);
+void BlitTurnedRow(uint32_t* dst, const Sampler::TurnRow& row, uint32_t mul, int mode, bool destKeepsAlpha);
+
 // The same spans, pixel by pixel through ComposePixel, whatever path is set.
 void BlitSpanPlain(uint32_t* dst, const uint32_t* src, int count, uint32_t mul, int mode, bool destKeepsAlpha);
 void FillSpanPlain(uint32_t* dst, int count, uint32_t color, int mode, bool destKeepsAlpha);
+// Sampled rows the same way: the row sampled into its scratch, then blended.
+void BlitStretchedRowPlain(uint32_t* dst, const Sampler::StretchRow& row, uint32_t mul, int mode,
+                           bool destKeepsAlpha);
+void BlitTurnedRowPlain(uint32_t* dst, const Sampler::TurnRow& row, uint32_t mul, int mode, bool destKeepsAlpha);
 
 // The sets of span loops.
 enum class Path { Plain, Sse2, Avx2, Avx512 };

@@ -54,11 +54,32 @@ struct V {
     static T DivTrunc32(T a, T b) {
         return _mm256_cvttps_epi32(_mm256_div_ps(_mm256_cvtepi32_ps(a), _mm256_cvtepi32_ps(b)));
     }
+
+    // For the samplers.
+    static T Set64(uint64_t x) { return _mm256_set1_epi64x(static_cast<long long>(x)); }
+    static T Iota() { return _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7); }
+    static T Xor(T a, T b) { return _mm256_xor_si256(a, b); }
+    static T Add32(T a, T b) { return _mm256_add_epi32(a, b); }
+    static T SubsU16(T a, T b) { return _mm256_subs_epu16(a, b); }
+    template <int n> static T Srai32(T a) { return _mm256_srai_epi32(a, n); }
+    template <int k> static T BroadcastLane16(T a) {
+        return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(a, k * 0x55), k * 0x55);
+    }
+    static T CmpGt32(T a, T b) { return _mm256_cmpgt_epi32(a, b); }
+    static T Min32(T a, T b) { return _mm256_min_epi32(a, b); }
+    static T Max32(T a, T b) { return _mm256_max_epi32(a, b); }
+    static T Mullo32(T a, T b) { return _mm256_mullo_epi32(a, b); }
+    static bool AllZero(T a) { return _mm256_testz_si256(a, a); }
+    // base[index] for each lane.
+    static T Gather(const uint32_t* base, T index) {
+        return _mm256_i32gather_epi32(reinterpret_cast<const int*>(base), index, 4);
+    }
 };
 
 #include "framework/BlendKernels.inl"
+#include "framework/SampleKernels.inl"
 
-const SpanKernels kernels = {K::Blit, K::Fill};
+const SpanKernels kernels = {K::Blit, K::Fill, S::StretchRow, S::TurnRow};
 
 } // namespace
 

@@ -58,11 +58,30 @@ struct V {
     static T DivTrunc32(T a, T b) {
         return _mm512_cvttps_epi32(_mm512_div_ps(_mm512_cvtepi32_ps(a), _mm512_cvtepi32_ps(b)));
     }
+
+    // For the samplers.
+    static T Set64(uint64_t x) { return _mm512_set1_epi64(static_cast<long long>(x)); }
+    static T Iota() { return _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15); }
+    static T Xor(T a, T b) { return _mm512_xor_si512(a, b); }
+    static T Add32(T a, T b) { return _mm512_add_epi32(a, b); }
+    static T SubsU16(T a, T b) { return _mm512_subs_epu16(a, b); }
+    template <int n> static T Srai32(T a) { return _mm512_srai_epi32(a, n); }
+    template <int k> static T BroadcastLane16(T a) {
+        return _mm512_shufflehi_epi16(_mm512_shufflelo_epi16(a, k * 0x55), k * 0x55);
+    }
+    static T CmpGt32(T a, T b) { return _mm512_maskz_mov_epi32(_mm512_cmpgt_epi32_mask(a, b), Set1(0xFFFFFFFFu)); }
+    static T Min32(T a, T b) { return _mm512_min_epi32(a, b); }
+    static T Max32(T a, T b) { return _mm512_max_epi32(a, b); }
+    static T Mullo32(T a, T b) { return _mm512_mullo_epi32(a, b); }
+    static bool AllZero(T a) { return _mm512_test_epi32_mask(a, a) == 0; }
+    // base[index] for each lane.
+    static T Gather(const uint32_t* base, T index) { return _mm512_i32gather_epi32(index, base, 4); }
 };
 
 #include "framework/BlendKernels.inl"
+#include "framework/SampleKernels.inl"
 
-const SpanKernels kernels = {K::Blit, K::Fill};
+const SpanKernels kernels = {K::Blit, K::Fill, S::StretchRow, S::TurnRow};
 
 } // namespace
 

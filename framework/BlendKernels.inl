@@ -98,10 +98,24 @@ struct K {
         Partial ? V::StorePartial(dp, r, n) : V::Store(dp, r);
     }
 
+    // The multiplier as Step wants it for the tint kind.
+    template <Tint TintKind> static T Multiplier(uint32_t mul) {
+        return TintKind == kFullTint ? V::UnpackLo8(V::Set1(mul), V::Zero()) : V::Set1(mul >> 24);
+    }
+
+    // Step on a whole vector or on the first n pixels of one.
+    template <int Mode, bool KeepsAlpha, Tint TintKind>
+    static void StepSome(uint32_t* dp, T s, T m, int n) {
+        if (n == V::N)
+            Step<Mode, KeepsAlpha, TintKind, false>(dp, s, m, n);
+        else
+            Step<Mode, KeepsAlpha, TintKind, true>(dp, s, m, n);
+    }
+
     template <int Mode, bool KeepsAlpha, Tint TintKind>
     static void BlitRows(uint32_t* dst, ptrdiff_t dstPitch, const uint32_t* src, ptrdiff_t srcPitch, int count,
                          int rows, uint32_t mul) {
-        const T m = TintKind == kFullTint ? V::UnpackLo8(V::Set1(mul), V::Zero()) : V::Set1(mul >> 24);
+        const T m = Multiplier<TintKind>(mul);
         const int whole = count - count % V::N, rest = count - whole;
         for (int r = 0; r < rows; ++r, dst += dstPitch, src += srcPitch) {
             for (int i = 0; i < whole; i += V::N)

@@ -64,11 +64,38 @@ struct V {
     // trunc(a / b) per 32-bit lane for a below 2^24 and b in 1..255; the
     // single-precision quotient is never off by enough to cross an integer.
     static T DivTrunc32(T a, T b) { return _mm_cvttps_epi32(_mm_div_ps(_mm_cvtepi32_ps(a), _mm_cvtepi32_ps(b))); }
+
+    // For the samplers.
+    static T Set64(uint64_t x) { return _mm_set1_epi64x(static_cast<long long>(x)); }
+    static T Iota() { return _mm_setr_epi32(0, 1, 2, 3); }
+    static T Xor(T a, T b) { return _mm_xor_si128(a, b); }
+    static T Add32(T a, T b) { return _mm_add_epi32(a, b); }
+    static T SubsU16(T a, T b) { return _mm_subs_epu16(a, b); }
+    template <int n> static T Srai32(T a) { return _mm_srai_epi32(a, n); }
+    template <int k> static T BroadcastLane16(T a) { return _mm_shufflehi_epi16(_mm_shufflelo_epi16(a, k * 0x55), k * 0x55); }
+    static T CmpGt32(T a, T b) { return _mm_cmpgt_epi32(a, b); }
+    static T Min32(T a, T b) { return Select(_mm_cmpgt_epi32(a, b), b, a); }
+    static T Max32(T a, T b) { return Select(_mm_cmpgt_epi32(a, b), a, b); }
+    // The low 32 bits of each product, from the two 64-bit products of the
+    // even and the odd lanes.
+    static T Mullo32(T a, T b) {
+        T even = _mm_mul_epu32(a, b), odd = _mm_mul_epu32(_mm_srli_epi64(a, 32), _mm_srli_epi64(b, 32));
+        return _mm_unpacklo_epi32(_mm_shuffle_epi32(even, 0x08), _mm_shuffle_epi32(odd, 0x08));
+    }
+    static bool AllZero(T a) { return _mm_movemask_epi8(_mm_cmpeq_epi8(a, Zero())) == 0xFFFF; }
+    // base[index] for each lane.
+    static T Gather(const uint32_t* base, T index) {
+        alignas(16) int32_t at[4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(at), index);
+        return _mm_setr_epi32(static_cast<int>(base[at[0]]), static_cast<int>(base[at[1]]),
+                              static_cast<int>(base[at[2]]), static_cast<int>(base[at[3]]));
+    }
 };
 
 #include "framework/BlendKernels.inl"
+#include "framework/SampleKernels.inl"
 
-const SpanKernels kernels = {K::Blit, K::Fill};
+const SpanKernels kernels = {K::Blit, K::Fill, S::StretchRow, S::TurnRow};
 
 } // namespace
 

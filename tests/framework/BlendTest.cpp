@@ -2,10 +2,10 @@
 // pixels, tints, modes, counts and alignments, plus exhaustive sweeps over
 // the alpha pairs where the divisions live.
 #include "framework/Blend.h"
+#include "BlendTestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <random>
 #include <vector>
 
@@ -13,53 +13,10 @@ using namespace Quill;
 
 namespace {
 
-// The paths this machine runs besides the plain one.
-std::vector<Blend::Path> FastPaths() {
-    std::vector<Blend::Path> paths;
-    for (Blend::Path p : {Blend::Path::Sse2, Blend::Path::Avx2, Blend::Path::Avx512})
-        if (Blend::PathSupported(p)) paths.push_back(p);
-    return paths;
-}
-
-// Sets a path for one test and puts the best one back afterwards.
-class PathScope {
-public:
-    explicit PathScope(Blend::Path p) { ok = Blend::SetPath(p); }
-    ~PathScope() { Blend::SetPath(Blend::BestPath()); }
-    bool ok;
-};
-
-// Pixel sources with different alpha structure: the loops take shortcuts on
-// fully opaque and fully clear runs, so each needs to be exercised.
-uint32_t RandomPixel(std::mt19937& rng, int kind) {
-    uint32_t rgb = rng() & 0xFFFFFFu;
-    switch (kind) {
-    case 0: // anything
-        return rng();
-    case 1: { // runs of opaque and clear with soft edges
-        uint32_t r = rng() % 8;
-        uint32_t a = r < 3 ? 255 : r < 6 ? 0 : rng() & 0xFF;
-        return (a << 24) | rgb;
-    }
-    case 2: // alpha at the ends of the range
-        return (uint32_t(std::array<int, 6>{0, 1, 2, 127, 254, 255}[rng() % 6]) << 24) | rgb;
-    default: // all opaque
-        return 0xFF000000u | rgb;
-    }
-}
-
-uint32_t RandomTint(std::mt19937& rng) {
-    switch (rng() % 4) {
-    case 0:
-        return 0xFFFFFFFFu;
-    case 1:
-        return 0xFF000000u | (rng() & 0xFFFFFFu);
-    case 2:
-        return (160u << 24) | 0xFFFFFFu;
-    default:
-        return rng();
-    }
-}
+using blendtest::FastPaths;
+using blendtest::PathScope;
+using blendtest::RandomPixel;
+using blendtest::RandomTint;
 
 const char* Name(Blend::Path p) { return Blend::PathName(p); }
 
