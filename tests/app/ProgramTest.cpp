@@ -45,12 +45,6 @@ ProgramRun RunVelmora(const std::string& folder, const std::string& arguments) {
     return run;
 }
 
-uint32_t BigEndian(const std::string& bytes, size_t at) {
-    uint32_t v = 0;
-    for (size_t i = 0; i < 4; ++i) v = (v << 8) | static_cast<unsigned char>(bytes[at + i]);
-    return v;
-}
-
 TEST(ProgramOptionsTest, ParsesWhatItKnowsAndRefusesTheRest) {
     struct Case {
         std::vector<std::string> args;
@@ -118,12 +112,7 @@ TEST(ProgramTest, AHeadlessRunShowsTheMainMenuAndEndsInOrder) {
     ASSERT_NE(at, std::string::npos) << run.output;
     EXPECT_GE(std::atoi(run.output.c_str() + at + 16), 200) << run.output;
 
-    std::string png = ReadText(folder.path + "/shot.png");
-    ASSERT_GT(png.size(), 33u);
-    EXPECT_EQ(png.substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
-    EXPECT_EQ(BigEndian(png, 16), 800u);
-    EXPECT_EQ(BigEndian(png, 20), 600u);
-    // The picture is the main menu: the Classic button's orange left of its caption.
+    // The picture (800 x 600) is the main menu: the Classic button's orange left of its caption.
     std::unique_ptr<Quill::ImageLib::Image> shot = Quill::ImageLib::LoadImageFile(folder.path + "/shot.png", false);
     ASSERT_TRUE(shot);
     ASSERT_EQ(shot->bits.size(), 800u * 600u);
