@@ -122,12 +122,16 @@ struct S {
 
     template <int Mode, bool KeepsAlpha, K::Tint TintKind>
     static void Stretch(uint32_t* dst, const Sampler::StretchRow& row, uint32_t mul) {
-        const T m = K::template Multiplier<TintKind>(mul);
+        // Held in locals: the stores through dst could otherwise alias the
+        // row and make every pass read it again.
+        const uint32_t *line0 = row.line0, *line1 = row.line1;
+        const int32_t *colA = row.colA, *colB = row.colB, *colW = row.colW;
         const int count = row.count;
+        const T m = K::template Multiplier<TintKind>(mul);
         if (!row.smooth) {
             for (int i = 0; i < count; i += V::N) {
                 int n = count - i < V::N ? count - i : V::N;
-                T s = V::Gather(row.line0, LoadSome(row.colA + i, n));
+                T s = V::Gather(line0, LoadSome(colA + i, n));
                 K::template StepSome<Mode, KeepsAlpha, TintKind>(dst + i, s, m, n);
             }
             return;
@@ -137,12 +141,12 @@ struct S {
         const Weights wy = Spread(wy32);
         for (int i = 0; i < count; i += V::N) {
             int n = count - i < V::N ? count - i : V::N;
-            T xa = LoadSome(row.colA + i, n), xb = LoadSome(row.colB + i, n);
-            T p00 = V::Gather(row.line0, xa), p10 = V::Gather(row.line0, xb);
-            T p01 = V::Gather(row.line1, xa), p11 = V::Gather(row.line1, xb);
+            T xa = LoadSome(colA + i, n), xb = LoadSome(colB + i, n);
+            T p00 = V::Gather(line0, xa), p10 = V::Gather(line0, xb);
+            T p01 = V::Gather(line1, xa), p11 = V::Gather(line1, xb);
             // Four clear texels give a clear sample, which draws nothing.
             if (V::AllAlphaZero(V::Or(V::Or(p00, p10), V::Or(p01, p11)))) continue;
-            T wx32 = LoadSome(row.colW + i, n);
+            T wx32 = LoadSome(colW + i, n);
             T s = Bilerp(p00, p10, p01, p11, wx32, wy32, Spread(wx32), wy, reciprocals);
             K::template StepSome<Mode, KeepsAlpha, TintKind>(dst + i, s, m, n);
         }
@@ -191,14 +195,16 @@ struct S {
         const T zero = V::Zero(), pitch = V::Set1(uint32_t(row.pitch));
         const T maxX = V::Set1(uint32_t(row.width - 1)), maxY = V::Set1(uint32_t(row.height - 1));
         const uint32_t* reciprocals = Sampler::UnpremultiplyTable();
+        const uint32_t* texels = row.texels;
+        const bool smooth = row.smooth;
         for (int64_t i = first; i < last; i += V::N, U = V::Add32(U, stepU), W = V::Add32(W, stepV)) {
             int n = last - i < V::N ? int(last - i) : V::N;
             T sx = V::template Srai32<16>(U), sy = V::template Srai32<16>(W);
-            if (!row.smooth) {
+            if (!smooth) {
                 // Inside the span every lane lies on the source; the lanes
                 // past its end are held on it too and never drawn.
                 T at = V::Add32(V::Mullo32(Clamp32(sy, zero, maxY), pitch), Clamp32(sx, zero, maxX));
-                K::template StepSome<Mode, KeepsAlpha, TintKind>(dst + i, V::Gather(row.texels, at), m, n);
+                K::template StepSome<Mode, KeepsAlpha, TintKind>(dst + i, V::Gather(texels, at), m, n);
                 continue;
             }
             // Texels off the source are transparent.
@@ -207,10 +213,10 @@ struct S {
             T y0 = V::Mullo32(Clamp32(sy, zero, maxY), pitch), y1 = V::Mullo32(Clamp32(V::Add32(sy, one), zero, maxY), pitch);
             T okX0 = V::CmpGt32(sx, minusOne), okX1 = V::CmpGt32(maxX, sx);
             T okY0 = V::CmpGt32(sy, minusOne), okY1 = V::CmpGt32(maxY, sy);
-            T p00 = V::And(V::Gather(row.texels, V::Add32(y0, x0)), V::And(okX0, okY0));
-            T p10 = V::And(V::Gather(row.texels, V::Add32(y0, x1)), V::And(okX1, okY0));
-            T p01 = V::And(V::Gather(row.texels, V::Add32(y1, x0)), V::And(okX0, okY1));
-            T p11 = V::And(V::Gather(row.texels, V::Add32(y1, x1)), V::And(okX1, okY1));
+            T p00 = V::And(V::Gather(texels, V::Add32(y0, x0)), V::And(okX0, okY0));
+            T p10 = V::And(V::Gather(texels, V::Add32(y0, x1)), V::And(okX1, okY0));
+            T p01 = V::And(V::Gather(texels, V::Add32(y1, x0)), V::And(okX0, okY1));
+            T p11 = V::And(V::Gather(texels, V::Add32(y1, x1)), V::And(okX1, okY1));
             if (V::AllAlphaZero(V::Or(V::Or(p00, p10), V::Or(p01, p11)))) continue;
             T byte = V::Set1(255u);
             T wx32 = V::And(V::template Srli32<8>(U), byte), wy32 = V::And(V::template Srli32<8>(W), byte);
@@ -219,9 +225,11 @@ struct S {
         }
     }
 
-    // Whether a turned row fits the 32-bit lanes of Turn.
+    // Whether a turned row fits the 32-bit lanes of Turn (and its start the
+    // span arithmetic).
     static bool TurnFits(const Sampler::TurnRow& row) {
-        return row.width <= kMaxSide && row.height <= kMaxSide && row.pitch >= 0 &&
+        const int64_t far = int64_t(1) << 50;
+        return row.u > -far && row.u < far && row.v > -far && row.v < far && row.width <= kMaxSide && row.height <= kMaxSide && row.pitch >= 0 &&
                int64_t(row.height - 1) * row.pitch + row.width <= INT32_MAX && row.du >= -65536 &&
                row.du <= 65536 && row.dv >= -65536 && row.dv <= 65536;
     }
