@@ -50,7 +50,7 @@ struct V {
     // Whether every pixel's alpha is 0, or every one 255.
     static bool AllAlphaZero(T a) { return _mm256_testz_si256(a, Set1(0xFF000000u)); }
     static bool AllAlphaFull(T a) { return _mm256_testc_si256(a, Set1(0xFF000000u)); }
-    static T BroadcastAlpha16(T a) { return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(a, 0xFF), 0xFF); }
+    static T BroadcastAlpha16(T a) { return BroadcastLane16<3>(a); }
     static T DivTrunc32(T a, T b) {
         return _mm256_cvttps_epi32(_mm256_div_ps(_mm256_cvtepi32_ps(a), _mm256_cvtepi32_ps(b)));
     }
@@ -62,8 +62,13 @@ struct V {
     static T Add32(T a, T b) { return _mm256_add_epi32(a, b); }
     static T SubsU16(T a, T b) { return _mm256_subs_epu16(a, b); }
     template <int n> static T Srai32(T a) { return _mm256_srai_epi32(a, n); }
+    // 16-bit lane k of each pixel's four copied to all four, in one byte
+    // shuffle (two word shuffles would cost twice the shuffle unit).
     template <int k> static T BroadcastLane16(T a) {
-        return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(a, k * 0x55), k * 0x55);
+        constexpr uint64_t lo = 0x0001000100010001ull * (uint64_t(2 * k) | uint64_t(2 * k + 1) << 8);
+        constexpr uint64_t hi = lo + 0x0808080808080808ull;
+        const __m128i pattern = _mm_set_epi64x(static_cast<long long>(hi), static_cast<long long>(lo));
+        return _mm256_shuffle_epi8(a, _mm256_broadcastsi128_si256(pattern));
     }
     static T CmpGt32(T a, T b) { return _mm256_cmpgt_epi32(a, b); }
     static T Min32(T a, T b) { return _mm256_min_epi32(a, b); }

@@ -53,7 +53,7 @@ struct V {
         T amask = Set1(0xFF000000u);
         return _mm512_cmpeq_epi32_mask(_mm512_and_si512(a, amask), amask) == 0xFFFF;
     }
-    static T BroadcastAlpha16(T a) { return _mm512_shufflehi_epi16(_mm512_shufflelo_epi16(a, 0xFF), 0xFF); }
+    static T BroadcastAlpha16(T a) { return BroadcastLane16<3>(a); }
     // trunc(a / b) per 32-bit lane for a below 2^24 and b in 1..255.
     static T DivTrunc32(T a, T b) {
         return _mm512_cvttps_epi32(_mm512_div_ps(_mm512_cvtepi32_ps(a), _mm512_cvtepi32_ps(b)));
@@ -66,8 +66,13 @@ struct V {
     static T Add32(T a, T b) { return _mm512_add_epi32(a, b); }
     static T SubsU16(T a, T b) { return _mm512_subs_epu16(a, b); }
     template <int n> static T Srai32(T a) { return _mm512_srai_epi32(a, n); }
+    // 16-bit lane k of each pixel's four copied to all four, in one byte
+    // shuffle (two word shuffles would cost twice the shuffle unit).
     template <int k> static T BroadcastLane16(T a) {
-        return _mm512_shufflehi_epi16(_mm512_shufflelo_epi16(a, k * 0x55), k * 0x55);
+        constexpr uint64_t lo = 0x0001000100010001ull * (uint64_t(2 * k) | uint64_t(2 * k + 1) << 8);
+        constexpr uint64_t hi = lo + 0x0808080808080808ull;
+        const __m128i pattern = _mm_set_epi64x(static_cast<long long>(hi), static_cast<long long>(lo));
+        return _mm512_shuffle_epi8(a, _mm512_broadcast_i32x4(pattern));
     }
     static T CmpGt32(T a, T b) { return _mm512_maskz_mov_epi32(_mm512_cmpgt_epi32_mask(a, b), Set1(0xFFFFFFFFu)); }
     static T Min32(T a, T b) { return _mm512_min_epi32(a, b); }

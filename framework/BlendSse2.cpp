@@ -72,7 +72,9 @@ struct V {
     static T Add32(T a, T b) { return _mm_add_epi32(a, b); }
     static T SubsU16(T a, T b) { return _mm_subs_epu16(a, b); }
     template <int n> static T Srai32(T a) { return _mm_srai_epi32(a, n); }
-    template <int k> static T BroadcastLane16(T a) { return _mm_shufflehi_epi16(_mm_shufflelo_epi16(a, k * 0x55), k * 0x55); }
+    template <int k> static T BroadcastLane16(T a) {
+        return _mm_shufflehi_epi16(_mm_shufflelo_epi16(a, k * 0x55), k * 0x55);
+    }
     static T CmpGt32(T a, T b) { return _mm_cmpgt_epi32(a, b); }
     static T Min32(T a, T b) { return Select(_mm_cmpgt_epi32(a, b), b, a); }
     static T Max32(T a, T b) { return Select(_mm_cmpgt_epi32(a, b), a, b); }

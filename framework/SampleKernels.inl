@@ -210,7 +210,8 @@ struct S {
             // Texels off the source are transparent.
             T one = V::Set1(1u), minusOne = V::Set1(0xFFFFFFFFu);
             T x0 = Clamp32(sx, zero, maxX), x1 = Clamp32(V::Add32(sx, one), zero, maxX);
-            T y0 = V::Mullo32(Clamp32(sy, zero, maxY), pitch), y1 = V::Mullo32(Clamp32(V::Add32(sy, one), zero, maxY), pitch);
+            T y0 = V::Mullo32(Clamp32(sy, zero, maxY), pitch);
+            T y1 = V::Mullo32(Clamp32(V::Add32(sy, one), zero, maxY), pitch);
             T okX0 = V::CmpGt32(sx, minusOne), okX1 = V::CmpGt32(maxX, sx);
             T okY0 = V::CmpGt32(sy, minusOne), okY1 = V::CmpGt32(maxY, sy);
             T p00 = V::And(V::Gather(texels, V::Add32(y0, x0)), V::And(okX0, okY0));
@@ -229,7 +230,8 @@ struct S {
     // span arithmetic).
     static bool TurnFits(const Sampler::TurnRow& row) {
         const int64_t far = int64_t(1) << 50;
-        return row.u > -far && row.u < far && row.v > -far && row.v < far && row.width <= kMaxSide && row.height <= kMaxSide && row.pitch >= 0 &&
+        return row.u > -far && row.u < far && row.v > -far && row.v < far && row.width <= kMaxSide &&
+               row.height <= kMaxSide && row.pitch >= 0 &&
                int64_t(row.height - 1) * row.pitch + row.width <= INT32_MAX && row.du >= -65536 &&
                row.du <= 65536 && row.dv >= -65536 && row.dv <= 65536;
     }

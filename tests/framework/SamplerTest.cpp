@@ -55,6 +55,13 @@ std::unique_ptr<MemoryImage> RandomSource(std::mt19937& rng, int side, int kind,
     return image;
 }
 
+// Mostly the whole destination, sometimes a part of it or a rectangle
+// reaching past it.
+Rect RandomClip(std::mt19937& rng, int w, int h) {
+    if (rng() % 3) return Rect(0, 0, w, h);
+    return Rect(Pick(rng, -5, w), Pick(rng, -5, h), Pick(rng, 0, w), Pick(rng, 0, h));
+}
+
 // Runs `draw` onto a copy of `start` with the plain loops and then with each
 // wide set; every result must equal the plain one.
 ::testing::AssertionResult SameOnEveryPath(const std::vector<uint32_t>& start,
@@ -100,14 +107,16 @@ TEST(SamplerRows, StretchedRowsMatchTheScalarSampler) {
     for (int iter = 0; iter < 3000; ++iter) {
         const int sw = Pick(rng, 1, 40), count = Pick(rng, 1, 70);
         const int kind = iter % 4;
-        const std::vector<uint32_t> line0 = RandomPixels(rng, size_t(sw), kind), line1 = RandomPixels(rng, size_t(sw), kind);
-        std::vector<int32_t> colA(static_cast<size_t>(count)), colB(static_cast<size_t>(count)), colW(static_cast<size_t>(count));
+        const std::vector<uint32_t> line0 = RandomPixels(rng, size_t(sw), kind);
+        const std::vector<uint32_t> line1 = RandomPixels(rng, size_t(sw), kind);
+        const size_t n = static_cast<size_t>(count);
+        std::vector<int32_t> colA(n), colB(n), colW(n);
         for (int i = 0; i < count; ++i) {
             colA[i] = Pick(rng, 0, sw - 1);
             colB[i] = rng() % 3 ? std::min(colA[i] + 1, sw - 1) : Pick(rng, 0, sw - 1);
             colW[i] = int32_t(RandomWeight(rng));
         }
-        std::vector<uint32_t> scratch(static_cast<size_t>(count));
+        std::vector<uint32_t> scratch(n);
         Sampler::StretchRow row;
         row.line0 = line0.data();
         row.line1 = line1.data();
@@ -210,14 +219,14 @@ TEST(SamplerDraws, StretchedDrawsMatchTheScalarSampler) {
             }
         };
         Rect dest(Pick(rng, -30, W), Pick(rng, -30, H), size(src.width), size(src.height));
-        Rect clip = rng() % 3 ? Rect(0, 0, W, H) : Rect(Pick(rng, -5, W), Pick(rng, -5, H), Pick(rng, 0, W), Pick(rng, 0, H));
+        const Rect clip = RandomClip(rng, W, H);
         const Color color = Color::FromPacked(RandomTint(rng));
         const int mode = int(rng() % 2);
         const bool fast = rng() % 3 == 0, screen = rng() & 1;
         std::ostringstream what;
         what << "iter " << iter << " src " << src.x << "," << src.y << " " << src.width << "x" << src.height << " dest "
-             << dest.x << "," << dest.y << " " << dest.width << "x" << dest.height << " fast " << fast << " mode " << mode
-             << " screen " << screen;
+             << dest.x << "," << dest.y << " " << dest.width << "x" << dest.height << " fast " << fast << " mode "
+             << mode << " screen " << screen;
         ASSERT_TRUE(SameOnEveryPath(RandomPixels(rng, size_t(W) * H, 0), [&](std::vector<uint32_t>& pixels) {
             auto dst = Destination(W, H, screen, pixels);
             dst->StretchBlt(*image, dest, src, color, mode, fast, clip);
@@ -238,7 +247,7 @@ TEST(SamplerDraws, TurnedDrawsMatchTheScalarSampler) {
         auto image = RandomSource(rng, 40, iter % 4, src);
         const double angle = rng() % 2 ? angles[rng() % 8] : (double(rng()) / 4294967296.0 - 0.5) * 20.0;
         const int x = Pick(rng, -40, W), y = Pick(rng, -40, H);
-        Rect clip = rng() % 3 ? Rect(0, 0, W, H) : Rect(Pick(rng, -5, W), Pick(rng, -5, H), Pick(rng, 0, W), Pick(rng, 0, H));
+        const Rect clip = RandomClip(rng, W, H);
         const Color color = Color::FromPacked(RandomTint(rng));
         const int mode = int(rng() % 2);
         const bool smooth = rng() % 4 != 0, screen = rng() & 1;
@@ -256,14 +265,24 @@ TEST(SamplerDraws, TurnedDrawsMatchTheScalarSampler) {
 TEST(SamplerDraws, DrawingIntoItselfReadsTheOriginal) {
     std::mt19937 rng(5);
     const std::vector<uint32_t> start = RandomPixels(rng, 30 * 30, 1);
+    static const Color white = Color::White();
+    static const Rect all(0, 0, 30, 30);
     struct Case {
         const char* what;
         std::function<void(Image& dst, const Image& src)> draw;
     } cases[] = {
-        {"stretched up", [](Image& d, const Image& s) { d.StretchBlt(s, Rect(2, 1, 27, 28), Rect(3, 4, 17, 13), Color::White(), 0, false, Rect(0, 0, 30, 30)); }},
-        {"stretched down", [](Image& d, const Image& s) { d.StretchBlt(s, Rect(5, 9, 11, 7), Rect(0, 0, 30, 30), Color::White(), 0, false, Rect(0, 0, 30, 30)); }},
-        {"nearest", [](Image& d, const Image& s) { d.StretchBlt(s, Rect(0, 3, 30, 20), Rect(4, 0, 13, 30), Color::White(), 1, true, Rect(0, 0, 30, 30)); }},
-        {"turned", [](Image& d, const Image& s) { d.BltRotated(s, 4, 6, Rect(1, 2, 20, 18), 0.8, Color::White(), 0, true, Rect(0, 0, 30, 30)); }},
+        {"stretched up", [](Image& d, const Image& s) {
+             d.StretchBlt(s, Rect(2, 1, 27, 28), Rect(3, 4, 17, 13), white, 0, false, all);
+         }},
+        {"stretched down", [](Image& d, const Image& s) {
+             d.StretchBlt(s, Rect(5, 9, 11, 7), Rect(0, 0, 30, 30), white, 0, false, all);
+         }},
+        {"nearest", [](Image& d, const Image& s) {
+             d.StretchBlt(s, Rect(0, 3, 30, 20), Rect(4, 0, 13, 30), white, 1, true, all);
+         }},
+        {"turned", [](Image& d, const Image& s) {
+             d.BltRotated(s, 4, 6, Rect(1, 2, 20, 18), 0.8, white, 0, true, all);
+         }},
     };
     for (const Case& c : cases) {
         std::vector<uint32_t> expect;
