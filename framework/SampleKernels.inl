@@ -91,8 +91,8 @@ struct S {
         T x = V::Add16(V::Add16(V::Mullo16(c, rh), V::MulhiU16(c, rl)), V::template Srli16<15>(V::Mullo16(c, rl)));
         return V::Sub16(x, V::SubsU16(x, V::Set1(0x00FF00FFu)));
     }
-    static T Unpremultiply(T p, const uint32_t* reciprocals) {
-        T r = V::Gather(reciprocals, V::template Srli32<24>(p));
+    // r: the table's entry for each pixel's alpha.
+    static T Unpremultiply(T p, T r) {
         T lo = Unpremultiply16(V::UnpackLo8(p, V::Zero()), V::UnpackLo32(r, r));
         T hi = Unpremultiply16(V::UnpackHi8(p, V::Zero()), V::UnpackHi32(r, r));
         T amask = V::Set1(0xFF000000u);
@@ -104,10 +104,15 @@ struct S {
                     const uint32_t* reciprocals) {
         T amask = V::Set1(0xFF000000u), zero = V::Zero();
         T differ = V::And(V::Or(V::Or(V::Xor(p00, p10), V::Xor(p00, p01)), V::Xor(p00, p11)), amask);
+        T plain = Mix4<false>(p00, p10, p01, p11, wx, wy);
         // Equal alphas: the plain mix, or nothing where they are all 0.
-        T out = V::Select(V::CmpEq32(V::And(p00, amask), zero), zero, Mix4<false>(p00, p10, p01, p11, wx, wy));
+        T out = V::Select(V::CmpEq32(V::And(p00, amask), zero), zero, plain);
         if (!V::AllZero(differ)) {
-            T weighted = Unpremultiply(Mix4<true>(p00, p10, p01, p11, wx, wy), reciprocals);
+            // Weighting by alpha leaves the mixed alpha as the plain mix has
+            // it, so the table is read first and its latency hides behind
+            // the weighted mix.
+            T r = V::Gather(reciprocals, V::template Srli32<24>(plain));
+            T weighted = Unpremultiply(Mix4<true>(p00, p10, p01, p11, wx, wy), r);
             out = V::Select(V::CmpEq32(differ, zero), out, weighted);
         }
         T same = V::And(V::And(V::CmpEq32(p00, p10), V::CmpEq32(p00, p01)), V::CmpEq32(p00, p11));
