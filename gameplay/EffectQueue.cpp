@@ -59,9 +59,9 @@ bool EffectQueue::AddFloatingText(int layer, float delay, float duration, float 
     return true;
 }
 
-bool EffectQueue::AddGrowingImage(int layer, float delay, float duration, float x, float y, float w, float h,
-                                  EngineCalls::Texture image) {
-    EffectEntry* e = Append(Effect::GrowingImage, layer, delay, duration);
+bool EffectQueue::AddSizedImage(int kind, int layer, float delay, float duration, float x, float y, float w,
+                                float h, EngineCalls::Texture image) {
+    EffectEntry* e = Append(kind, layer, delay, duration);
     if (!e) return false;
     e->x = x;
     e->y = y;
@@ -69,6 +69,11 @@ bool EffectQueue::AddGrowingImage(int layer, float delay, float duration, float 
     e->height = h;
     e->image = image;
     return true;
+}
+
+bool EffectQueue::AddGrowingImage(int layer, float delay, float duration, float x, float y, float w, float h,
+                                  EngineCalls::Texture image) {
+    return AddSizedImage(Effect::GrowingImage, layer, delay, duration, x, y, w, h, image);
 }
 
 bool EffectQueue::AddTween(float delay, float duration, float from, float to, float* target) {
@@ -93,14 +98,7 @@ bool EffectQueue::AddTitleSweep(int layer, float delay, float duration, float x,
 
 bool EffectQueue::AddShrinkingImage(int layer, float delay, float duration, float x, float y, float w, float h,
                                     EngineCalls::Texture image) {
-    EffectEntry* e = Append(Effect::ShrinkingImage, layer, delay, duration);
-    if (!e) return false;
-    e->x = x;
-    e->y = y;
-    e->width = w;
-    e->height = h;
-    e->image = image;
-    return true;
+    return AddSizedImage(Effect::ShrinkingImage, layer, delay, duration, x, y, w, h, image);
 }
 
 bool EffectQueue::AddSoundEvent(float delay, const char* name) {

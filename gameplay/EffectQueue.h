@@ -127,6 +127,9 @@ public:
 
 private:
     EffectEntry* Append(int kind, int layer, float delay, float duration);
+    // An image effect with a place and a size (growing or shrinking).
+    bool AddSizedImage(int kind, int layer, float delay, float duration, float x, float y, float w, float h,
+                       EngineCalls::Texture image);
     void StartAction(EffectEntry& e);
     void DrawEntry(const EffectEntry& e) const;
 
