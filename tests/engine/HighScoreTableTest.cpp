@@ -1,11 +1,9 @@
 #include "engine/AppLog.h"
 #include "engine/HighScoreTable.h"
-#include "framework/platform/Files.h"
 #include "support/TempWorkFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -28,13 +26,15 @@ std::string HexBlock(const std::vector<uint8_t>& bytes, int checksumDelta = 0) {
     return out + digits;
 }
 
-void PutEntry(std::vector<uint8_t>& block, int list, int rank, const std::string& name, uint32_t score) {
-    size_t at = size_t(list * 10 + rank) * 36;
-    std::memcpy(&block[at], name.data(), std::min<size_t>(name.size(), 32));
-    for (int i = 0; i < 4; ++i) block[at + 32 + size_t(i)] = uint8_t(score >> (8 * i));
+// A 3600-byte block with `name` and `score` at list 0, rank 0 and list 3, rank 5.
+std::vector<uint8_t> Block(const std::string& name, uint32_t score) {
+    std::vector<uint8_t> block(3600, 0);
+    for (size_t at : {size_t(0), size_t(35 * 36)}) {
+        std::memcpy(&block[at], name.data(), std::min<size_t>(name.size(), 32));
+        std::memcpy(&block[at + 32], &score, 4);
+    }
+    return block;
 }
-
-std::string ScoresIni(const std::string& value) { return "[HIGH SCORES]\nData=" + value + "\n"; }
 
 bool IsEmpty(const HighScoreTable& table) {
     static const HighScoreEntry zero[10][10] = {};
@@ -77,13 +77,9 @@ TEST_F(HighScoreTableTest, InsertsAtTheRankBelowEqualScores) {
         std::vector<uint32_t> after;
     };
     const Case cases[] = {
-        {"first score of an empty list", {}, 5, 0, {5, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
-        {"zero never beats an empty rank", {}, 0, 10, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
-        {"a lower second score", {100}, 50, 1, {100, 50, 0, 0, 0, 0, 0, 0, 0, 0}},
-        {"an equal score goes below", {100}, 100, 1, {100, 100, 0, 0, 0, 0, 0, 0, 0, 0}},
+        {"zero never beats an empty rank", {}, 0, 10, std::vector<uint32_t>(10, 0)},
         {"below a run of equals", {100, 100, 40}, 100, 2, {100, 100, 100, 40, 0, 0, 0, 0, 0, 0}},
         {"a new best drops the tenth", full, 1000, 0, {1000, 100, 90, 80, 70, 60, 50, 40, 30, 20}},
-        {"middle", full, 55, 5, {100, 90, 80, 70, 60, 55, 50, 40, 30, 20}},
         {"just above the tenth", full, 11, 9, {100, 90, 80, 70, 60, 50, 40, 30, 20, 11}},
         {"equal to the tenth", full, 10, 10, full},
         // Compared unsigned: the top bit set is the larger number.
@@ -94,63 +90,46 @@ TEST_F(HighScoreTableTest, InsertsAtTheRankBelowEqualScores) {
         SCOPED_TRACE(c.what);
         table.Reset();
         FillCurrent(table, c.before);
-        bool qualified = table.InsertScore(c.score, "");
-        EXPECT_EQ(qualified, c.pos != 10);
+        EXPECT_EQ(table.InsertScore(c.score, ""), c.pos != 10);
         EXPECT_EQ(table.insertPos, c.pos);
         EXPECT_EQ(table.needName, c.pos != 10 ? 1 : 0);
         EXPECT_EQ(ScoresOf(table, 0), c.after);
         // Names travel with their scores; the new entry has none yet.
-        for (int r = 0; r < 10; ++r) {
-            const HighScoreEntry& e = table.lists[0][r];
-            std::string expected = (r == c.pos || e.score == 0) ? "" : "s" + std::to_string(e.score);
-            EXPECT_EQ(std::string(e.name), expected) << "rank " << r;
+        if (c.pos >= 10) continue;
+        EXPECT_STREQ(table.lists[0][c.pos].name, "");
+        if (c.pos < 9) {
+            EXPECT_EQ(std::string(table.lists[0][c.pos + 1].name), "s" + std::to_string(c.after[c.pos + 1]));
         }
     }
     // Waiting for a name writes nothing.
-    EXPECT_FALSE(Quill::FileExists(work.File("scores.ini")));
+    EXPECT_EQ(ReadText("scores.ini"), "");
 }
 
-TEST_F(HighScoreTableTest, NamedInsertionIsSavedAndMarked) {
-    ASSERT_TRUE(table.InsertScore(700, "ADA"));
-    EXPECT_EQ(table.needName, 0);
+TEST_F(HighScoreTableTest, NamedInsertionGoesIntoTheModesListAndIsSaved) {
+    // Out-of-range choices are ignored; only a move to another list clears justSaved.
+    table.justSaved = 1;
+    for (int32_t bad : {10, -1, 0}) table.SelectList(bad);
+    EXPECT_EQ(table.currentList, 0);
     EXPECT_EQ(table.justSaved, 1);
-
-    HighScoreTable reread;
-    ASSERT_TRUE(reread.LoadScores());
-    EXPECT_STREQ(reread.lists[0][0].name, "ADA");
-    EXPECT_EQ(reread.lists[0][0].score, 700u);
-
-    // A name longer than the field keeps its first 31 characters.
-    ASSERT_TRUE(table.InsertScore(800, std::string(40, 'x').c_str()));
-    EXPECT_EQ(std::string(table.lists[0][0].name), std::string(31, 'x'));
-}
-
-TEST_F(HighScoreTableTest, ListsAreChosenPerMode) {
-    struct Case {
-        int32_t select;
-        int32_t current;
-        int32_t justSaved;
-    };
-    // justSaved starts set; only a move to another list clears it.
-    const Case cases[] = {{0, 0, 1}, {10, 0, 1}, {-1, 0, 1}, {2, 2, 0}, {9, 9, 0}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.select);
-        table.currentList = 0;
-        table.justSaved = 1;
-        table.SelectList(c.select);
-        EXPECT_EQ(table.currentList, c.current);
-        EXPECT_EQ(table.justSaved, c.justSaved);
-    }
+    table.SelectList(9);
+    EXPECT_EQ(table.justSaved, 0);
 
     for (int32_t mode = 0; mode < 3; ++mode) {
         table.SelectList(mode);
         ASSERT_TRUE(table.InsertScore(uint32_t(100 + mode), "p"));
+        EXPECT_EQ(table.needName, 0);
+        EXPECT_EQ(table.justSaved, 1);
     }
+    // A name longer than the field keeps its first 31 characters.
+    ASSERT_TRUE(table.InsertScore(800, std::string(40, 'x').c_str()));
+
+    HighScoreTable reread;
+    ASSERT_TRUE(reread.LoadScores());
     for (int32_t list = 0; list < 10; ++list) {
         SCOPED_TRACE(list);
-        EXPECT_EQ(table.lists[list][0].score, list < 3 ? uint32_t(100 + list) : 0u);
-        EXPECT_EQ(table.lists[list][1].score, 0u);
+        EXPECT_EQ(reread.lists[list][0].score, list < 2 ? uint32_t(100 + list) : list == 2 ? 800u : 0u);
     }
+    EXPECT_EQ(std::string(reread.lists[2][0].name), std::string(31, 'x'));
 }
 
 TEST_F(HighScoreTableTest, SaveAndLoadGiveBackTheSameBytes) {
@@ -163,81 +142,65 @@ TEST_F(HighScoreTableTest, SaveAndLoadGiveBackTheSameBytes) {
             e.score = 0xF0000000u - uint32_t(list * 1000 + rank);
         }
     ASSERT_TRUE(table.SaveScores());
-
-    std::string text = ReadText(work.File("scores.ini"));
-    EXPECT_NE(text.find("[HIGH SCORES]"), std::string::npos);
+    std::string text = ReadText("scores.ini");
     size_t data = text.find("Data=");
+    ASSERT_NE(text.find("[HIGH SCORES]"), std::string::npos);
     ASSERT_NE(data, std::string::npos);
     EXPECT_EQ(text.find_first_of("\r\n", data) - data - 5, 7202u);
 
     HighScoreTable reread;
     reread.currentList = 4;
-    reread.insertPos = 7;
     ASSERT_TRUE(reread.LoadScores());
     EXPECT_EQ(std::memcmp(reread.lists, table.lists, sizeof table.lists), 0);
     EXPECT_EQ(reread.currentList, 4);
-    EXPECT_EQ(reread.insertPos, 7);
 }
 
-TEST_F(HighScoreTableTest, ReadsAHandWrittenBlock) {
-    std::vector<uint8_t> block(3600, 0);
-    PutEntry(block, 0, 0, "Ada", 12345);
-    PutEntry(block, 1, 0, "Grace", 0x01020304u);
-    PutEntry(block, 9, 9, "Last", 1);
-    // Names filled to the last byte lose it.
-    PutEntry(block, 3, 5, std::string(32, 'B'), 0xFFFFFFFFu);
-    // Another section before ours, keys in another case.
-    WriteText("scores.ini", "[OTHER]\nData=00\n\n[high scores]\ndata=" + HexBlock(block) + "\n");
-
+TEST_F(HighScoreTableTest, ReadsAHandWrittenBlockAndCutsUnendedNames) {
+    // Another section before ours, keys in another case; a name filled to the
+    // last byte loses it rather than running into the score.
+    WriteText("scores.ini", "[OTHER]\nData=00\n\n[high scores]\ndata=" +
+                                HexBlock(Block(std::string(32, 'B'), 0xFFFFFFFFu)) + "\n");
     ASSERT_TRUE(table.LoadScores());
-    EXPECT_STREQ(table.lists[0][0].name, "Ada");
-    EXPECT_EQ(table.lists[0][0].score, 12345u);
-    EXPECT_STREQ(table.lists[1][0].name, "Grace");
-    EXPECT_EQ(table.lists[1][0].score, 0x01020304u);
-    EXPECT_STREQ(table.lists[9][9].name, "Last");
-    EXPECT_EQ(table.lists[9][9].score, 1u);
-    EXPECT_EQ(std::string(table.lists[3][5].name), std::string(31, 'B'));
-    EXPECT_EQ(table.lists[3][5].score, 0xFFFFFFFFu);
+    for (const HighScoreEntry* e : {&table.lists[0][0], &table.lists[3][5]}) {
+        EXPECT_EQ(std::string(e->name), std::string(31, 'B'));
+        EXPECT_EQ(e->score, 0xFFFFFFFFu);
+    }
     EXPECT_NE(ReadText("app.log").find("cut"), std::string::npos);
 }
 
 TEST_F(HighScoreTableTest, DamagedBlocksGiveEmptyLists) {
-    std::vector<uint8_t> block(3600, 0);
-    PutEntry(block, 0, 0, "Ada", 500);
+    const std::vector<uint8_t> block = Block("Ada", 500);
     const std::string good = HexBlock(block);
-    struct Case {
-        const char* what;
-        const char* file; // null: no file at all
-        std::string contents;
-        bool logged;
-    };
     std::string badDigit = good;
     badDigit[10] = 'G';
     std::vector<uint8_t> shorter(block.begin(), block.end() - 1), longer(block);
     longer.push_back(0);
+    auto ini = [](const std::string& data) { return "[HIGH SCORES]\nData=" + data + "\n"; };
+    struct Case {
+        const char* what;
+        std::string file; // "": no file at all
+    };
     const Case cases[] = {
-        {"no file", nullptr, "", false},
-        {"bad checksum", "scores.ini", ScoresIni(HexBlock(block, 1)), true},
-        {"one byte short", "scores.ini", ScoresIni(HexBlock(shorter)), true},
-        {"one byte long", "scores.ini", ScoresIni(HexBlock(longer)), true},
-        {"odd number of digits", "scores.ini", ScoresIni(good.substr(1)), true},
-        {"not a hex digit", "scores.ini", ScoresIni(badDigit), true},
-        {"empty value", "scores.ini", ScoresIni(""), true},
-        {"other key", "scores.ini", "[HIGH SCORES]\nDat=" + good + "\n", true},
-        {"not an INI file", "scores.ini", std::string("\x89PNG\r\n\x1a\n\0\0", 10), true},
+        {"no file", ""},
+        {"bad checksum", ini(HexBlock(block, 1))},
+        {"one byte short", ini(HexBlock(shorter))},
+        {"one byte long", ini(HexBlock(longer))},
+        {"odd number of digits", ini(good.substr(1))},
+        {"not a hex digit", ini(badDigit)},
+        {"other key", "[HIGH SCORES]\nDat=" + good + "\n"},
+        {"not an INI file", std::string("\x89PNG\r\n\x1a\n\0\0", 10)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         std::remove("scores.ini");
         std::remove("app.log");
         AppLogResetForTests();
-        if (c.file) WriteText(c.file, c.contents);
+        if (!c.file.empty()) WriteText("scores.ini", c.file);
         table.Reset();
         FillCurrent(table, {9, 8, 7});
         table.currentList = 2;
         table.needName = 1;
         table.insertPos = 3;
-        table.justSaved = 1;
 
         EXPECT_FALSE(table.LoadScores());
         EXPECT_TRUE(IsEmpty(table));
@@ -245,9 +208,9 @@ TEST_F(HighScoreTableTest, DamagedBlocksGiveEmptyLists) {
         EXPECT_EQ(table.currentList, 2);
         EXPECT_EQ(table.needName, 1);
         EXPECT_EQ(table.insertPos, 3);
-        EXPECT_EQ(table.justSaved, 1);
+        // The first start (no file) is no damage and says nothing.
         std::string log = ReadText("app.log");
-        EXPECT_EQ(log.find("scores.ini") != std::string::npos, c.logged) << log;
+        EXPECT_EQ(log.find("scores.ini") != std::string::npos, !c.file.empty()) << log;
     }
 }
 
@@ -276,23 +239,15 @@ TEST_F(HighScoreTableTest, AnUnnamedEntryIsForgottenOnCancelOrTheNextGame) {
     std::strcpy(table.lists[0][2].name, "Eve");
     EXPECT_TRUE(table.ConfirmName());
     EXPECT_EQ(table.needName, 0);
-    EXPECT_EQ(table.justSaved, 0);
     HighScoreTable reread;
     ASSERT_TRUE(reread.LoadScores());
     EXPECT_STREQ(reread.lists[0][2].name, "Eve");
-}
 
-TEST_F(HighScoreTableTest, ResettingEmptiesTheFileAndTheMarks) {
-    ASSERT_TRUE(table.InsertScore(300, "Ada"));
-    ASSERT_TRUE(table.InsertScore(200, ""));
+    // Resetting empties the file and forgets a waiting entry.
+    ASSERT_TRUE(table.InsertScore(300, ""));
     table.ResetScores();
     EXPECT_TRUE(IsEmpty(table));
-    EXPECT_EQ(table.justSaved, 0);
-    EXPECT_EQ(table.needName, 0);
     EXPECT_EQ(table.EditedEntry(), nullptr);
-
-    HighScoreTable reread;
-    reread.lists[0][0].score = 1;
     ASSERT_TRUE(reread.LoadScores());
     EXPECT_TRUE(IsEmpty(reread));
 }
