@@ -279,12 +279,16 @@ public:
         return true;
     }
 
+    // The pointer and buttons as the window's own events left them. The
+    // desktop-wide query is not to be trusted: some X servers answer it from a
+    // cache that synthetic and tablet motion never refreshes, and Wayland has no
+    // global position at all. The main loop drains the events every pass, so
+    // this is as fresh as the frame that asks.
     bool GetPointer(int& x, int& y) override {
         if (!window) return false;
-        int gx = 0, gy = 0, wx = 0, wy = 0;
-        SDL_GetGlobalMouseState(&gx, &gy);
-        SDL_GetWindowPosition(window, &wx, &wy);
-        ToLogical(gx - wx, gy - wy, x, y);
+        int wx = 0, wy = 0;
+        SDL_GetMouseState(&wx, &wy);
+        ToLogical(wx, wy, x, y);
         return true;
     }
 
@@ -303,7 +307,7 @@ public:
         return x >= 0 && y >= 0 && x < logicalW && y < logicalH;
     }
 
-    uint32_t MouseButtons() override { return ButtonBits(SDL_GetGlobalMouseState(nullptr, nullptr)); }
+    uint32_t MouseButtons() override { return ButtonBits(SDL_GetMouseState(nullptr, nullptr)); }
 
     void CaptureMouse(bool capture) override { SDL_CaptureMouse(capture ? SDL_TRUE : SDL_FALSE); }
 
