@@ -291,7 +291,7 @@ TEST_F(HintsTest, TheGuidedShapesAreSetUpAndNothingShowsOnceTheTutorialEnds) {
         game().cells[4].classIndex = 3;
         Clear();
         game().DrawHints();
-        if (!game().tutorialOn) EXPECT_EQ(game().cells[4].classIndex, 3);
+        EXPECT_EQ(game().cells[4].classIndex, game().tutorialOn ? 0 : 3);
         for (int y = 0; y < H; ++y) ASSERT_EQ(CountInRow(y, Black & 0xFFFFFFu), W) << "row " << y;
     }
 }
