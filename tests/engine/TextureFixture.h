@@ -25,14 +25,8 @@ constexpr uint32_t Background = 0xFF000000u;
 
 // Writes a 32-bit top-down TGA of w x h ARGB pixels.
 inline void WriteTga(const std::string& path, int w, int h, const std::vector<uint32_t>& argb) {
-    std::string bytes(18, '\0');
-    bytes[2] = 2;
-    bytes[12] = char(w & 0xFF);
-    bytes[13] = char(w >> 8);
-    bytes[14] = char(h & 0xFF);
-    bytes[15] = char(h >> 8);
-    bytes[16] = 32;
-    bytes[17] = 0x28;
+    std::string bytes = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, char(w & 0xFF), char(w >> 8), char(h & 0xFF), char(h >> 8),
+                         32, 0x28};
     for (uint32_t p : argb)
         for (int shift = 0; shift < 32; shift += 8) bytes.push_back(char(p >> shift));
     WriteText(path, bytes);
@@ -75,17 +69,11 @@ protected:
 
     // The smallest rectangle holding every pixel that is not the background.
     Quill::Rect Painted() {
-        int left = ScreenW, top = ScreenH, right = -1, bottom = -1;
+        int l = ScreenW, t = ScreenH, r = -1, b = -1;
         for (int y = 0; y < ScreenH; ++y)
             for (int x = 0; x < ScreenW; ++x)
-                if (Pixel(x, y) != Background) {
-                    left = std::min(left, x);
-                    top = std::min(top, y);
-                    right = std::max(right, x);
-                    bottom = std::max(bottom, y);
-                }
-        if (right < 0) return Quill::Rect();
-        return Quill::Rect(left, top, right - left + 1, bottom - top + 1);
+                if (Pixel(x, y) != Background) l = std::min(l, x), t = std::min(t, y), r = std::max(r, x), b = y;
+        return r < 0 ? Quill::Rect() : Quill::Rect(l, t, r - l + 1, b - t + 1);
     }
 
     TempWorkFolder work;

@@ -5,6 +5,7 @@
 #include "framework/platform/HeadlessPlatform.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <filesystem>
 #include <cmath>
@@ -56,26 +57,21 @@ TEST_F(DrawSpriteTest, PlacesSpritesByCentreAndSize) {
     }
 }
 
-TEST_F(DrawSpriteTest, CopiesTexelsExactly) {
-    // Unscaled: the texture lands pixel for pixel.
-    Textures().DrawSprite(texture.get(), 0.5f, 0.5f, 0, 0, 0, 0, 1, 1, OWN_COLOURS, 9, 0.0f);
-    for (int y = 0; y < 2; ++y)
-        for (int x = 0; x < 4; ++x) EXPECT_EQ(Pixel(62 + x, 31 + y), Checker[y * 4 + x]) << x << "," << y;
-    // Stretched eight times: every texel becomes an 8 x 8 block.
-    Clear(Background);
-    Textures().DrawSprite(texture.get(), 0.5f, 0.5f, 0.25f, 0.25f, 0, 0, 1, 1, OWN_COLOURS, 1, 0.0f);
-    EXPECT_EQ(Pixel(48, 24), Checker[0]);
-    EXPECT_EQ(Pixel(79, 24), Checker[3]);
-    EXPECT_EQ(Pixel(56, 32), Checker[5]);
-}
-
-TEST_F(DrawSpriteTest, RotatedSpriteKeepsItsPixelSizeAboutItsCentre) {
+TEST_F(DrawSpriteTest, CopiesTexelsStraightStretchedAndRotated) {
     Quill::Graphics::SetSmoothRotation(false);
-    // Half a turn: the texture appears mirrored both ways; w and h are ignored.
-    Textures().DrawSprite(texture.get(), 0.5f, 0.5f, 0.5f, 0.5f, 0, 0, 1, 1, OWN_COLOURS, 1, 3.1415927f);
+    // Texel (tx, ty) expected at screen (x, y); a half turn mirrors both ways and ignores w and h.
+    struct Case { float w, angle; int flags; std::vector<std::array<int, 4>> texels; };
+    const Case cases[] = {
+        {0, 0.0f, 9, {{0, 0, 62, 31}, {3, 0, 65, 31}, {1, 1, 63, 32}}},
+        {0.25f, 0.0f, 1, {{0, 0, 48, 24}, {3, 0, 79, 24}, {1, 1, 56, 32}}},
+        {0.5f, 3.1415927f, 1, {{3, 1, 62, 31}, {0, 0, 65, 32}, {2, 0, 63, 32}}},
+    };
+    for (const Case& c : cases) {
+        Clear(Background);
+        Textures().DrawSprite(texture.get(), 0.5f, 0.5f, c.w, c.w, 0, 0, 1, 1, OWN_COLOURS, c.flags, c.angle);
+        for (auto [tx, ty, x, y] : c.texels) EXPECT_EQ(Pixel(x, y), Checker[ty * 4 + tx]) << x << "," << y;
+    }
     EXPECT_EQ(Painted(), Rect(62, 31, 4, 2));
-    EXPECT_EQ(Pixel(62, 31), Checker[7]);
-    EXPECT_EQ(Pixel(65, 32), Checker[0]);
     // Rotation draws even when the centre is off the client area.
     Clear(Background);
     Textures().DrawSprite(texture.get(), 1.01f, 0.5f, 0.5f, 0.5f, 0, 0, 1, 1, OWN_COLOURS, 1, 3.1415927f);
@@ -304,14 +300,12 @@ TEST_F(TextureTableTest, PreloadsAFolderOneImagePerStep) {
 TEST_F(TextureTableTest, FirstPreloadWritesTheBrightnessDefault) {
     char value[256] = {};
     Textures().SetBrightness(0.25f);
-    Textures().PreloadFolderStep("Nowhere\\", 1);
-    ASSERT_TRUE(IniGetString("VIDEO", "Brightness", value));
-    EXPECT_STREQ(value, "0.250000");
-    // A value that is there stays.
-    IniSetString("VIDEO", "Brightness", "0.7");
-    Textures().PreloadFolderStep("Nowhere\\", 1);
-    ASSERT_TRUE(IniGetString("VIDEO", "Brightness", value));
-    EXPECT_STREQ(value, "0.7");
+    for (const char* expected : {"0.250000", "0.7"}) { // a value that is there stays
+        Textures().PreloadFolderStep("Nowhere\\", 1);
+        ASSERT_TRUE(IniGetString("VIDEO", "Brightness", value));
+        EXPECT_STREQ(value, expected);
+        IniSetString("VIDEO", "Brightness", "0.7");
+    }
 }
 
 // The loading thread preloads a folder and builds the font while the main
@@ -335,14 +329,13 @@ TEST_F(TextureTableTest, LoadingThreadAndMainThreadShareTheTable) {
         done = true;
     });
     for (int rounds = 0; !done && rounds < 1000; ++rounds) {
-        for (int i = Files - 1; i >= 0; --i) {
-            Quill::Image* t = Textures().GetTexture(names[i].c_str());
-            EXPECT_NE(t, nullptr);
-            Textures().DrawSprite(t, 0.5f, 0.5f, 0.1f, 0.1f, 0, 0, 1, 1, OWN_COLOURS, 1, 0.0f);
-        }
+        for (int i = Files - 1; i >= 0; --i)
+            Textures().DrawSprite(Textures().GetTexture(names[i].c_str()), 0.5f, 0.5f, 0.1f, 0.1f, 0, 0, 1, 1,
+                                  OWN_COLOURS, 1, 0.0f);
         Textures().DrawText(0.5f, 0.5f, 0.25f, OWN_COLOURS, TEXT_CENTRE, "AB");
     }
     loader.join();
+    EXPECT_EQ(CountOf(Log(), "DrawSprite(): pTexture == NULL"), 0u) << "no lookup ever failed";
 
     EXPECT_EQ(Textures().GetTextureCount(), Files + 1);
     for (const std::string& name : names) EXPECT_EQ(CountOf(Log(), "'" + name + "' ... OK"), 1u) << name;
