@@ -129,64 +129,52 @@ struct GifParts {
     std::vector<uint32_t> localTable;
     bool interlaced = false;
     int minCodeSize = 3;
-    std::vector<uint8_t> lzw;
-    std::vector<uint8_t> after = {0x3B};
+    std::vector<uint8_t> lzw; // one sub-block, so under 256 bytes
 };
 
-uint8_t TableBits(size_t count) {
-    uint8_t bits = 0;
-    while ((size_t(2) << bits) < count) ++bits;
-    return bits;
-}
-
-void PutTable(std::vector<uint8_t>& out, const std::vector<uint32_t>& table) {
-    for (uint32_t rgb : table) {
-        out.push_back(uint8_t(rgb >> 16));
-        out.push_back(uint8_t(rgb >> 8));
-        out.push_back(uint8_t(rgb));
-    }
-}
-
 std::vector<uint8_t> MakeGif(const GifParts& g) {
+    auto tableFlags = [](const std::vector<uint32_t>& table) {
+        uint8_t bits = 0;
+        while ((size_t(2) << bits) < table.size()) ++bits;
+        return table.empty() ? 0 : 0x80 | bits;
+    };
+    auto putTable = [](std::vector<uint8_t>& out, const std::vector<uint32_t>& table) {
+        for (uint32_t rgb : table) out.insert(out.end(), {uint8_t(rgb >> 16), uint8_t(rgb >> 8), uint8_t(rgb)});
+    };
     std::vector<uint8_t> out(g.signature.begin(), g.signature.end());
     PutLe16(out, g.width);
     PutLe16(out, g.height);
-    out.push_back(g.globalTable.empty() ? 0 : uint8_t(0x80 | TableBits(g.globalTable.size())));
-    out.push_back(0);
-    out.push_back(0);
-    PutTable(out, g.globalTable);
+    out.insert(out.end(), {uint8_t(tableFlags(g.globalTable)), 0, 0});
+    putTable(out, g.globalTable);
     out.insert(out.end(), g.beforeImage.begin(), g.beforeImage.end());
-    out.push_back(',');
-    PutLe16(out, 0);
-    PutLe16(out, 0);
+    out.insert(out.end(), {',', 0, 0, 0, 0});
     PutLe16(out, g.width);
     PutLe16(out, g.height);
-    uint8_t flags = g.interlaced ? 0x40 : 0;
-    if (!g.localTable.empty()) flags |= uint8_t(0x80 | TableBits(g.localTable.size()));
-    out.push_back(flags);
-    PutTable(out, g.localTable);
-    out.push_back(uint8_t(g.minCodeSize));
-    for (size_t at = 0; at < g.lzw.size(); at += 255) {
-        size_t n = std::min<size_t>(255, g.lzw.size() - at);
-        out.push_back(uint8_t(n));
-        out.insert(out.end(), g.lzw.begin() + long(at), g.lzw.begin() + long(at + n));
-    }
-    out.push_back(0);
-    out.insert(out.end(), g.after.begin(), g.after.end());
+    out.push_back(uint8_t((g.interlaced ? 0x40 : 0) | tableFlags(g.localTable)));
+    putTable(out, g.localTable);
+    out.insert(out.end(), {uint8_t(g.minCodeSize), uint8_t(g.lzw.size())});
+    out.insert(out.end(), g.lzw.begin(), g.lzw.end());
+    out.insert(out.end(), {0, 0x3B});
     return out;
 }
 
-std::vector<uint8_t> GraphicControl(uint8_t flags, uint8_t transparentIndex) {
-    return {0x21, 0xF9, 4, flags, 0, 0, transparentIndex, 0};
-}
-
-// Eight distinct opaque colours: index i is 0x10 * i + 1 in every channel.
-std::vector<uint32_t> EightColours() {
+// Sixteen distinct opaque colours: index i is 0x10 * i + 1 in every channel.
+std::vector<uint32_t> SixteenColours() {
     std::vector<uint32_t> table;
-    for (uint32_t i = 0; i < 8; ++i) table.push_back((0x10 * i + 1) * 0x010101u);
+    for (uint32_t i = 0; i < 16; ++i) table.push_back((0x10 * i + 1) * 0x010101u);
     return table;
 }
-uint32_t Colour(uint32_t index) { return 0xFF000000u | (0x10 * index + 1) * 0x010101u; }
+
+// Expected GIF pixels, one character each: a digit or a-f is that table
+// colour, '.' transparent black, 'k' opaque black.
+std::vector<uint32_t> Pixels(const std::string& text) {
+    std::vector<uint32_t> out;
+    for (char c : text) {
+        uint32_t index = uint32_t(c <= '9' ? c - '0' : c - 'a' + 10);
+        out.push_back(c == '.' ? 0u : c == 'k' ? 0xFF000000u : 0xFF000000u | (0x10 * index + 1) * 0x010101u);
+    }
+    return out;
+}
 
 } // namespace
 
@@ -276,8 +264,7 @@ TEST(ImageReaders, RefuseSizesBeyondTheLimitsBeforeDecoding) {
     // GIF and TGA: the 16-bit sizes.
     for (Size s : {Size{16385, 1}, Size{1, 65535}, Size{16384, 16384}}) {
         GifParts g;
-        g.width = s.w;
-        g.height = s.h;
+        g.width = s.w, g.height = s.h;
         g.lzw = PackCodes(LiteralCodes({1, 2}, 3));
         EXPECT_FALSE(Decode(MakeGif(g), DecodeGif)) << s.w << "x" << s.h;
         EXPECT_FALSE(Decode(MakeTga(s.w, s.h, {}), DecodeTga)) << s.w << "x" << s.h;
@@ -340,125 +327,74 @@ TEST(TgaReader, TakesOnlyUncompressedTopDown32BitPixels) {
     }
 }
 
-TEST(GifReader, TransparentIndexOfTheGraphicControlBlockBecomesTransparentBlack) {
-    GifParts g;
-    g.globalTable = EightColours();
-    g.beforeImage = GraphicControl(0x01, 5);
-    g.lzw = PackCodes(LiteralCodes({5, 1, 5, 2, 3, 5, 4, 7}, 3));
-    std::unique_ptr<Image> image = Decode(MakeGif(g), DecodeGif);
-    ASSERT_TRUE(image);
-    EXPECT_EQ(image->bits, (std::vector<uint32_t>{0, Colour(1), 0, Colour(2), Colour(3), 0, Colour(4), Colour(7)}));
-
-    // Without bit 0 the fourth byte means nothing.
-    g.beforeImage = GraphicControl(0x00, 5);
-    image = Decode(MakeGif(g), DecodeGif);
-    ASSERT_TRUE(image);
-    EXPECT_EQ(image->bits[0], Colour(5));
-}
-
-TEST(GifReader, FillsInterlacedRowsInFourPasses) {
-    // One column of ten rows; the data give each row its own index in the
-    // order the passes visit them: 0 8 | 4 | 2 6 | 1 3 5 7 9.
-    GifParts g;
-    g.width = 1;
-    g.height = 10;
-    g.globalTable = EightColours();
-    g.globalTable.resize(16, 0);
-    g.minCodeSize = 4;
-    g.interlaced = true;
-    g.lzw = PackCodes(LiteralCodes({0, 8, 4, 2, 6, 1, 3, 5, 7, 9}, 4));
-    std::unique_ptr<Image> image = Decode(MakeGif(g), DecodeGif);
-    ASSERT_TRUE(image);
-    for (uint32_t row = 0; row < 8; ++row) EXPECT_EQ(image->bits[row], Colour(row)) << "row " << row;
-    EXPECT_EQ(image->bits[8], 0xFF000000u);
-    EXPECT_EQ(image->bits[9], 0xFF000000u);
-}
-
-TEST(GifReader, HandlesOddAndDamagedStreams) {
+TEST(GifReader, DecodesTheFirstImageAndSurvivesOddOrDamagedStreams) {
     const int clear = 8, end = 9; // minimum code size 3: codes of 4 bits to start with
-    auto packed = [](std::vector<Code> codes) { return PackCodes(codes); };
+    const std::vector<uint8_t> extensions = {
+        0x21, 0xFE, 3, 'h', 'i', '!', 0, // a comment, a loop count and one nobody knows
+        0x21, 0xFF, 11, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0', 3, 1, 0, 0, 0,
+        0x21, 0x42, 2, 9, 9, 1, 7, 0};
+    auto codes = [](std::vector<Code> list) { return [list](GifParts& g) { g.lzw = PackCodes(list); }; };
     struct Case {
         const char* name;
-        std::vector<uint8_t> lzw;
-        std::vector<uint32_t> pixels;
+        std::function<void(GifParts&)> change; // of a 4 x 2 image of indices 1 to 7, 0
+        std::string pixels;                    // empty: no image
     } cases[] = {
-        {"literals", PackCodes(LiteralCodes({1, 2, 3, 4, 5, 6, 7, 0}, 3)),
-         {Colour(1), Colour(2), Colour(3), Colour(4), Colour(5), Colour(6), Colour(7), Colour(0)}},
-        // 1, then code 10 = the entry being defined ("1 1"), then code 11 = "1 1 1".
-        {"code defined by its own use", packed({{clear, 4}, {1, 4}, {10, 4}, {11, 4}, {end, 4}}),
-         {Colour(1), Colour(1), Colour(1), Colour(1), Colour(1), Colour(1), 0, 0}},
-        {"no clear code first", packed({{2, 4}, {3, 4}, {end, 4}}), {Colour(2), Colour(3), 0, 0, 0, 0, 0, 0}},
-        {"code beyond the table ends the decode", packed({{clear, 4}, {1, 4}, {2, 4}, {14, 4}, {3, 4}}),
-         {Colour(1), Colour(2), 0, 0, 0, 0, 0, 0}},
-        {"table code right after a clear ends the decode", packed({{clear, 4}, {1, 4}, {clear, 4}, {10, 4}, {2, 4}}),
-         {Colour(1), 0, 0, 0, 0, 0, 0, 0}},
-        {"data run out", PackCodes(LiteralCodes({1, 2, 3}, 3, false)), {Colour(1), Colour(2), Colour(3), 0, 0, 0, 0, 0}},
-        {"no data at all", {}, std::vector<uint32_t>(8, 0)},
-        {"more pixels than the image", PackCodes(LiteralCodes(std::vector<uint8_t>(40, 6), 3)),
-         std::vector<uint32_t>(8, Colour(6))},
-        {"only end codes", packed({{end, 4}, {1, 4}}), std::vector<uint32_t>(8, 0)},
-    };
-    for (const Case& c : cases) {
-        GifParts g;
-        g.globalTable = EightColours();
-        g.lzw = c.lzw;
-        std::unique_ptr<Image> image = Decode(MakeGif(g), DecodeGif);
-        ASSERT_TRUE(image) << c.name;
-        EXPECT_EQ(image->bits, c.pixels) << c.name;
-    }
-}
-
-TEST(GifReader, ReadsTheFirstImageAfterAnyExtensions) {
-    std::vector<uint8_t> comment = {0x21, 0xFE, 3, 'h', 'i', '!', 0};
-    std::vector<uint8_t> loop = {0x21, 0xFF, 11, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0', 3, 1, 0, 0, 0};
-    std::vector<uint8_t> unknown = {0x21, 0x42, 2, 9, 9, 1, 7, 0};
-    std::vector<uint8_t> all = comment;
-    all.insert(all.end(), loop.begin(), loop.end());
-    all.insert(all.end(), unknown.begin(), unknown.end());
-    const uint32_t black = 0xFF000000u;
-    struct Case {
-        const char* name;
-        std::function<void(GifParts&)> change;
-        uint32_t firstPixel; // 0: no image
-    } cases[] = {
-        {"89a with extensions", [&](GifParts& g) { g.beforeImage = all; }, Colour(1)},
-        {"87a", [](GifParts& g) { g.signature = "GIF87a"; }, Colour(1)},
-        {"sixth byte not checked", [](GifParts& g) { g.signature = "GIF89x"; }, Colour(1)},
-        {"no GIF signature", [](GifParts& g) { g.signature = "GIF90a"; }, 0},
-        {"trailer before the image", [](GifParts& g) { g.beforeImage = {0x3B}; }, 0},
-        {"unknown block", [](GifParts& g) { g.beforeImage = {0x42}; }, 0},
-        {"zero width", [](GifParts& g) { g.width = 0; }, 0},
-        {"zero height", [](GifParts& g) { g.height = 0; }, 0},
-        {"code size 0", [](GifParts& g) { g.minCodeSize = 0; }, 0},
-        {"code size 9", [](GifParts& g) { g.minCodeSize = 9; }, 0},
+        {"89a with extensions", [&](GifParts& g) { g.beforeImage = extensions; }, "12345670"},
+        {"87a", [](GifParts& g) { g.signature = "GIF87a"; }, "12345670"},
+        {"sixth byte not checked", [](GifParts& g) { g.signature = "GIF89x"; }, "12345670"},
+        {"no GIF signature", [](GifParts& g) { g.signature = "GIF90a"; }, ""},
+        {"trailer before the image", [](GifParts& g) { g.beforeImage = {0x3B}; }, ""},
+        {"unknown block", [](GifParts& g) { g.beforeImage = {0x42}; }, ""},
+        {"zero width", [](GifParts& g) { g.width = 0; }, ""},
+        {"code size 0", [](GifParts& g) { g.minCodeSize = 0; }, ""},
+        {"code size 9", [](GifParts& g) { g.minCodeSize = 9; }, ""},
         {"local table replaces the global one",
          [](GifParts& g) {
+             g.localTable = g.globalTable;
              g.globalTable.assign(2, 0xABCDEF);
-             g.localTable = EightColours();
          },
-         Colour(1)},
-        {"no colour table at all", [](GifParts& g) { g.globalTable.clear(); }, black},
+         "12345670"},
+        {"no colour table at all", [](GifParts& g) { g.globalTable.clear(); }, "kkkkkkkk"},
+        {"transparent index",
+         [](GifParts& g) {
+             g.beforeImage = {0x21, 0xF9, 4, 0x01, 0, 0, 5, 0};
+             g.lzw = PackCodes(LiteralCodes({5, 1, 5, 2, 3, 5, 4, 7}, 3));
+         },
+         ".1.23.47"},
+        {"transparent index without its flag", [](GifParts& g) { g.beforeImage = {0x21, 0xF9, 4, 0, 0, 0, 1, 0}; },
+         "12345670"},
+        // One column of ten rows in the order the passes visit them.
+        {"interlaced",
+         [](GifParts& g) {
+             g.width = 1, g.height = 10, g.minCodeSize = 4, g.interlaced = true;
+             g.lzw = PackCodes(LiteralCodes({0, 8, 4, 2, 6, 1, 3, 5, 7, 9}, 4));
+         },
+         "0123456789"},
+        // 1, then code 10 = the entry being defined ("1 1"), then code 11 = "1 1 1".
+        {"code defined by its own use", codes({{clear, 4}, {1, 4}, {10, 4}, {11, 4}, {end, 4}}), "111111.."},
+        {"no clear code first", codes({{2, 4}, {3, 4}, {end, 4}}), "23......"},
+        {"code beyond the table ends the decode", codes({{clear, 4}, {1, 4}, {2, 4}, {14, 4}, {3, 4}}), "12......"},
+        {"table code right after a clear", codes({{clear, 4}, {1, 4}, {clear, 4}, {10, 4}, {2, 4}}), "1......."},
+        {"data run out", [](GifParts& g) { g.lzw = PackCodes(LiteralCodes({1, 2, 3}, 3, false)); }, "123....."},
+        {"no data at all", [](GifParts& g) { g.lzw.clear(); }, "........"},
+        {"only end codes", codes({{end, 4}, {1, 4}}), "........"},
+        {"more pixels than the image",
+         [](GifParts& g) { g.lzw = PackCodes(LiteralCodes(std::vector<uint8_t>(40, 6), 3)); }, "66666666"},
     };
     for (const Case& c : cases) {
         GifParts g;
-        g.globalTable = EightColours();
+        g.globalTable = SixteenColours();
         g.lzw = PackCodes(LiteralCodes({1, 2, 3, 4, 5, 6, 7, 0}, 3));
         c.change(g);
         std::unique_ptr<Image> image = Decode(MakeGif(g), DecodeGif);
-        ASSERT_EQ(image != nullptr, c.firstPixel != 0) << c.name;
-        if (!image) continue;
-        EXPECT_EQ(image->width, 4) << c.name;
-        EXPECT_EQ(image->height, 2) << c.name;
-        EXPECT_EQ(image->bits[0], c.firstPixel) << c.name;
+        ASSERT_EQ(image != nullptr, !c.pixels.empty()) << c.name;
+        EXPECT_EQ(image ? image->bits : std::vector<uint32_t>(), Pixels(c.pixels)) << c.name;
     }
     // Cut off anywhere in the header, extensions or descriptor: no image.
     GifParts g;
-    g.globalTable = EightColours();
-    g.beforeImage = all;
+    g.globalTable = SixteenColours();
+    g.beforeImage = extensions;
     std::vector<uint8_t> whole = MakeGif(g);
-    size_t descriptorEnd = 13 + 24 + all.size() + 10;
-    for (size_t cut = 0; cut <= descriptorEnd; ++cut) {
-        std::vector<uint8_t> head(whole.begin(), whole.begin() + long(cut));
-        EXPECT_FALSE(Decode(head, DecodeGif)) << "cut at " << cut;
-    }
+    for (size_t cut = 0; cut <= 13 + 48 + extensions.size() + 10; ++cut)
+        EXPECT_FALSE(Decode(std::vector<uint8_t>(whole.begin(), whole.begin() + long(cut)), DecodeGif)) << cut;
 }
