@@ -214,31 +214,32 @@ TEST_F(DrawSpriteTest, ProgressBarFillsFromTheLeftOrFromBelow) {
 
 // ------------------------------------------------------------- the table
 
-TEST_F(TextureTableTest, LoadsEachPathOnceByExactName) {
+TEST_F(TextureTableTest, LoadsEachPathOnceByExactNameAndRetriesFailures) {
     WriteSolidTga("pic.tga", 2, 2, 0xFF112233);
     WriteSolidTga("PIC.tga", 3, 1, 0xFF445566);
+    WriteText("broken.png", "not a picture");
+    for (const char* name : {"missing.png", "missing.png", "broken.png", static_cast<const char*>(nullptr)})
+        EXPECT_EQ(Textures().GetTexture(name), nullptr);
     Quill::Image* first = Textures().GetTexture("pic.tga");
     ASSERT_NE(first, nullptr);
+    EXPECT_EQ(Textures().GetTextureName(0), "pic.tga") << "failed loads leave their slot free";
     EXPECT_EQ(Textures().GetTexture("pic.tga"), first);
     EXPECT_NE(Textures().GetTexture("PIC.tga"), first);
     // LoadTexture joins folder and file and skips a known path silently.
     Textures().LoadTexture("", "pic.tga");
     EXPECT_EQ(Textures().GetTextureCount(), 2);
-    EXPECT_EQ(Textures().GetTextureName(1), "PIC.tga");
-    EXPECT_EQ(CountOf(Log(), "Loading image: 'pic.tga' ... OK (1 loaded) (32 bit)"), 1u) << Log();
-}
-
-TEST_F(TextureTableTest, FailedLoadsAreRetriedAndLogged) {
-    WriteText("broken.png", "not a picture");
-    for (const char* name : {"missing.png", "missing.png", "broken.png", static_cast<const char*>(nullptr)})
-        EXPECT_EQ(Textures().GetTexture(name), nullptr);
-    EXPECT_EQ(Textures().GetTextureCount(), 0);
-    EXPECT_EQ(CountOf(Log(), "Loading image: 'missing.png' ... FAILED"), 2u) << Log();
-    EXPECT_EQ(CountOf(Log(), "Loading image: 'broken.png' ... FAILED"), 1u) << Log();
-    // The failed slot is reused by the next good load.
-    WriteSolidTga("good.tga", 1, 1, 0xFFFFFFFF);
-    EXPECT_NE(Textures().GetTexture("good.tga"), nullptr);
-    EXPECT_EQ(Textures().GetTextureName(0), "good.tga");
+    std::string log = Log();
+    EXPECT_EQ(CountOf(log, "Loading image: 'pic.tga' ... OK (1 loaded) (32 bit)"), 1u) << log;
+    EXPECT_EQ(CountOf(log, "Loading image: 'missing.png' ... FAILED"), 2u) << log;
+    EXPECT_EQ(CountOf(log, "Loading image: 'broken.png' ... FAILED"), 1u) << log;
+    // An overlong path is recorded cut but matched whole: a path sharing its first 254 bytes is another texture.
+    std::string longPath;
+    for (int i = 0; i < 150; ++i) longPath += "./";
+    Quill::Image* image = Textures().GetTexture((longPath + "pic.tga").c_str());
+    EXPECT_EQ(Textures().GetTextureName(2), (longPath + "pic.tga").substr(0, TextureManager::NameSize - 1));
+    EXPECT_EQ(Textures().GetTexture((longPath + "pic.tga").c_str()), image);
+    EXPECT_NE(Textures().GetTexture((longPath + "./pic.tga").c_str()), image);
+    EXPECT_EQ(Textures().GetTextureCount(), 4);
 }
 
 TEST_F(TextureTableTest, TableHoldsTwoHundredFiftyTextures) {
@@ -260,19 +261,6 @@ TEST_F(TextureTableTest, TableHoldsTwoHundredFiftyTextures) {
     EXPECT_EQ(Textures().GetTextureCount(), 1);
 }
 
-TEST_F(TextureTableTest, OverlongPathIsRecordedCutButFoundWhole) {
-    WriteSolidTga("pic.tga", 1, 1, 0xFFFFFFFF);
-    std::string longPath;
-    for (int i = 0; i < 150; ++i) longPath += "./";
-    Quill::Image* image = Textures().GetTexture((longPath + "pic.tga").c_str());
-    ASSERT_NE(image, nullptr);
-    EXPECT_EQ(Textures().GetTextureName(0), (longPath + "pic.tga").substr(0, TextureManager::NameSize - 1));
-    EXPECT_EQ(Textures().GetTexture((longPath + "pic.tga").c_str()), image);
-    // Another path with the same first 254 bytes is another texture.
-    EXPECT_NE(Textures().GetTexture((longPath + "./pic.tga").c_str()), image);
-    EXPECT_EQ(Textures().GetTextureCount(), 2);
-}
-
 TEST_F(TextureTableTest, PreloadsAFolderOneImagePerStep) {
     std::filesystem::create_directories("Graphics/Empty");
     WriteSolidTga("Graphics/b.tga", 1, 1, 0xFFFFFFFF);
@@ -281,10 +269,20 @@ TEST_F(TextureTableTest, PreloadsAFolderOneImagePerStep) {
         WriteText(std::string("Graphics/") + name, "x");
     EXPECT_EQ(Textures().CountImageFiles("Graphics\\"), 5);
     EXPECT_EQ(Textures().CountImageFiles("Nowhere\\"), 0);
+    // The first preload writes the brightness unless a value is there.
+    char brightness[256] = {};
+    IniSetString("VIDEO", "Brightness", "0.7");
+    Textures().PreloadFolderStep("Nowhere\\", 1);
+    ASSERT_TRUE(IniGetString("VIDEO", "Brightness", brightness));
+    EXPECT_STREQ(brightness, "0.7");
+    IniSetString("VIDEO", "Brightness", "");
+    Textures().SetBrightness(0.25f);
     EXPECT_FALSE(Textures().PreloadFolderStep("Graphics\\", 2)) << "nothing listed yet";
     int steps = 0;
     for (int mode = 1; Textures().PreloadFolderStep("Graphics\\", mode); mode = 2) ++steps;
     EXPECT_EQ(steps, 5) << "a failed image still counts as a step";
+    ASSERT_TRUE(IniGetString("VIDEO", "Brightness", brightness));
+    EXPECT_STREQ(brightness, "0.250000") << "an empty value counts as none";
     EXPECT_EQ(Textures().GetTextureCount(), 2);
     // Patterns in order (png first), names sorted within a pattern.
     std::string log = Log();
@@ -295,17 +293,6 @@ TEST_F(TextureTableTest, PreloadsAFolderOneImagePerStep) {
     EXPECT_FALSE(Textures().PreloadFolderStep("Graphics\\Empty\\", 1));
     EXPECT_TRUE(Textures().PreloadFolderStep("Graphics\\", 1));
     EXPECT_EQ(Textures().GetTextureCount(), 2);
-}
-
-TEST_F(TextureTableTest, FirstPreloadWritesTheBrightnessDefault) {
-    char value[256] = {};
-    Textures().SetBrightness(0.25f);
-    for (const char* expected : {"0.250000", "0.7"}) { // a value that is there stays
-        Textures().PreloadFolderStep("Nowhere\\", 1);
-        ASSERT_TRUE(IniGetString("VIDEO", "Brightness", value));
-        EXPECT_STREQ(value, expected);
-        IniSetString("VIDEO", "Brightness", "0.7");
-    }
 }
 
 // The loading thread preloads a folder and builds the font while the main
