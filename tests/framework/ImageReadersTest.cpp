@@ -7,9 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <random>
+#include <utility>
 
 using namespace Quill::ImageLib;
 using namespace imagetest;
@@ -40,13 +42,10 @@ void ExpectNoneOrValid(const Image* image, const std::string& what) {
 }
 
 const char* const kCorpus[] = {
-    "png_rgb.png",       "png_rgba.png",      "png_16bit.png",      "png_palette.png",
-    "png_palette4.png",  "png_palette_trns.png", "png_grey.png",    "png_grey2.png",
-    "png_grey_alpha.png", "png_grey_trns.png", "png_rgb_trns.png",  "png_interlaced.png",
-    "png_interlaced_small.png",
-    "jpg_colour.jpg",    "jpg_grey.jpg",      "jpg_progressive.jpg",
-    "gif_89a.gif",       "gif_87a.gif",       "gif_interlaced.gif", "gif_local.gif",
-    "gif_transparent.gif", "gif_frames.gif",
+    "png_rgb.png", "png_rgba.png", "png_16bit.png", "png_palette.png", "png_palette4.png", "png_palette_trns.png",
+    "png_grey.png", "png_grey2.png", "png_grey_alpha.png", "png_grey_trns.png", "png_rgb_trns.png",
+    "png_interlaced.png", "png_interlaced_small.png", "jpg_colour.jpg", "jpg_grey.jpg", "jpg_progressive.jpg",
+    "gif_89a.gif", "gif_87a.gif", "gif_interlaced.gif", "gif_local.gif", "gif_transparent.gif", "gif_frames.gif",
     "tga_32.tga",
 };
 
@@ -88,35 +87,21 @@ struct Code {
 // LZW codes packed least significant bit first.
 std::vector<uint8_t> PackCodes(const std::vector<Code>& codes) {
     std::vector<uint8_t> out;
-    uint32_t buffer = 0;
-    int count = 0;
-    for (const Code& c : codes) {
-        buffer |= uint32_t(c.value) << count;
-        count += c.bits;
-        while (count >= 8) {
-            out.push_back(uint8_t(buffer));
-            buffer >>= 8;
-            count -= 8;
+    size_t bit = 0;
+    for (const Code& c : codes)
+        for (int i = 0; i < c.bits; ++i, ++bit) {
+            if (bit % 8 == 0) out.push_back(0);
+            out.back() |= uint8_t((c.value >> i & 1) << (bit % 8));
         }
-    }
-    if (count > 0) out.push_back(uint8_t(buffer));
     return out;
 }
 
-// Indices as literal codes only: a clear code comes again before the table
-// could grow the code width, so every code has minCodeSize + 1 bits.
+// Indices as literal codes only, each after a clear code, so the table never
+// grows and every code has minCodeSize + 1 bits.
 std::vector<Code> LiteralCodes(const std::vector<uint8_t>& indices, int minCodeSize, bool withEnd = true) {
     int clear = 1 << minCodeSize, bits = minCodeSize + 1;
-    std::vector<Code> codes = {{clear, bits}};
-    int run = 0;
-    for (uint8_t index : indices) {
-        if (run == clear - 2) {
-            codes.push_back({clear, bits});
-            run = 0;
-        }
-        codes.push_back({index, bits});
-        ++run;
-    }
+    std::vector<Code> codes;
+    for (uint8_t index : indices) codes.insert(codes.end(), {{clear, bits}, {index, bits}});
     if (withEnd) codes.push_back({clear + 1, bits});
     return codes;
 }
@@ -158,21 +143,15 @@ std::vector<uint8_t> MakeGif(const GifParts& g) {
     return out;
 }
 
-// Sixteen distinct opaque colours: index i is 0x10 * i + 1 in every channel.
-std::vector<uint32_t> SixteenColours() {
-    std::vector<uint32_t> table;
-    for (uint32_t i = 0; i < 16; ++i) table.push_back((0x10 * i + 1) * 0x010101u);
-    return table;
-}
+// Sixteen distinct colours in the GIF tables: index i is 0x10 * i + 1 in every
+// channel, named by a hexadecimal digit.
+uint32_t GifColour(char digit) { return (0x10 * uint32_t(digit <= '9' ? digit - '0' : digit - 'a' + 10) + 1) * 0x010101u; }
 
 // Expected GIF pixels, one character each: a digit or a-f is that table
 // colour, '.' transparent black, 'k' opaque black.
 std::vector<uint32_t> Pixels(const std::string& text) {
     std::vector<uint32_t> out;
-    for (char c : text) {
-        uint32_t index = uint32_t(c <= '9' ? c - '0' : c - 'a' + 10);
-        out.push_back(c == '.' ? 0u : c == 'k' ? 0xFF000000u : 0xFF000000u | (0x10 * index + 1) * 0x010101u);
-    }
+    for (char c : text) out.push_back(c == '.' ? 0u : 0xFF000000u | (c == 'k' ? 0 : GifColour(c)));
     return out;
 }
 
@@ -189,15 +168,10 @@ TEST(ImageReaders, MatchReferenceDecodesOfTheCorpus) {
         // Our 16-bit PNG path keeps each channel's high byte where the
         // reference rounds, so those may differ by one.
         int tolerance = file == "png_16bit.png" ? 1 : 0;
-        int mismatches = 0;
         for (size_t i = 0; i < expected.size(); ++i)
-            for (int shift = 0; shift < 32; shift += 8) {
-                int got = int(image->bits[i] >> shift & 0xFF), want = int(expected[i] >> shift & 0xFF);
-                if (std::abs(got - want) > tolerance && mismatches++ < 3)
-                    ADD_FAILURE() << file << " pixel " << i << ": got " << std::hex << image->bits[i] << " want "
-                                  << expected[i];
-            }
-        EXPECT_EQ(mismatches, 0) << file;
+            for (int shift = 0; shift < 32; shift += 8)
+                ASSERT_LE(std::abs(int(image->bits[i] >> shift & 0xFF) - int(expected[i] >> shift & 0xFF)), tolerance)
+                    << file << " pixel " << i << ": got " << std::hex << image->bits[i] << " want " << expected[i];
     }
 }
 
@@ -236,38 +210,25 @@ TEST(ImageReaders, TruncatedAndFlippedCopiesGiveNoneOrAValidImage) {
 }
 
 TEST(ImageReaders, RefuseSizesBeyondTheLimitsBeforeDecoding) {
-    // PNG: the header's width and height rewritten, checksums made valid.
-    std::vector<uint8_t> png = ReadBytes(Fixture("png_rgb.png"));
-    struct Size {
-        uint32_t w, h;
-    };
-    for (Size s : {Size{20000, 1}, Size{1, 20000}, Size{16384, 16384}, Size{0x7FFFFFFF, 1}}) {
-        std::vector<uint8_t> big = png;
-        PutBe32(&big[16], s.w);
-        PutBe32(&big[20], s.h);
-        FixPngCrcs(big);
-        EXPECT_FALSE(Decode(big, DecodePng)) << s.w << "x" << s.h;
-    }
-    // JPEG: the frame header's height and width.
-    std::vector<uint8_t> jpg = ReadBytes(Fixture("jpg_progressive.jpg"));
-    size_t sof = 2;
+    std::vector<uint8_t> png = ReadBytes(Fixture("png_rgb.png")), jpg = ReadBytes(Fixture("jpg_progressive.jpg"));
+    size_t sof = 2; // the JPEG frame header
     while (sof + 9 < jpg.size() && !(jpg[sof] == 0xFF && (jpg[sof + 1] == 0xC0 || jpg[sof + 1] == 0xC2))) ++sof;
     ASSERT_LT(sof + 9, jpg.size());
-    for (Size s : {Size{60000, 60000}, Size{16385, 7}, Size{9000, 9000}}) {
-        std::vector<uint8_t> big = jpg;
-        big[sof + 5] = uint8_t(s.h >> 8);
-        big[sof + 6] = uint8_t(s.h);
-        big[sof + 7] = uint8_t(s.w >> 8);
-        big[sof + 8] = uint8_t(s.w);
-        EXPECT_FALSE(Decode(big, DecodeJpeg)) << s.w << "x" << s.h;
-    }
-    // GIF and TGA: the 16-bit sizes.
-    for (Size s : {Size{16385, 1}, Size{1, 65535}, Size{16384, 16384}}) {
+    for (auto [w, h] : std::vector<std::pair<uint32_t, uint32_t>>{{16385, 1}, {1, 65535}, {16384, 16384}}) {
+        SCOPED_TRACE(testing::Message() << w << "x" << h);
+        std::vector<uint8_t> bigPng = png, bigJpg = jpg;
+        PutBe32(&bigPng[16], w);
+        PutBe32(&bigPng[20], h);
+        FixPngCrcs(bigPng); // so the checksums cannot be what refuses it
+        const uint8_t jpgSize[] = {uint8_t(h >> 8), uint8_t(h), uint8_t(w >> 8), uint8_t(w)};
+        std::copy(jpgSize, jpgSize + 4, bigJpg.begin() + long(sof + 5));
         GifParts g;
-        g.width = s.w, g.height = s.h;
+        g.width = w, g.height = h;
         g.lzw = PackCodes(LiteralCodes({1, 2}, 3));
-        EXPECT_FALSE(Decode(MakeGif(g), DecodeGif)) << s.w << "x" << s.h;
-        EXPECT_FALSE(Decode(MakeTga(s.w, s.h, {}), DecodeTga)) << s.w << "x" << s.h;
+        EXPECT_FALSE(Decode(bigPng, DecodePng));
+        EXPECT_FALSE(Decode(bigJpg, DecodeJpeg));
+        EXPECT_FALSE(Decode(MakeGif(g), DecodeGif));
+        EXPECT_FALSE(Decode(MakeTga(w, h, {}), DecodeTga));
     }
 }
 
@@ -293,37 +254,29 @@ TEST(JpegReader, RefusesAFileOfEndlesslyRepeatedScans) {
 
 TEST(TgaReader, TakesOnlyUncompressedTopDown32BitPixels) {
     const std::vector<uint32_t> pixels = {0x80102030u, 0xFF405060u, 0x00708090u, 0x01A0B0C0u, 0xFFFFFFFFu, 0u};
-    std::vector<uint8_t> withId = MakeTga(3, 2, pixels);
-    withId[0] = 3;
-    withId.insert(withId.begin() + 18, {'a', 'b', 'c'});
-    std::vector<uint8_t> shortByOne = MakeTga(3, 2, pixels);
-    shortByOne.pop_back();
-    std::vector<uint8_t> extraBytes = MakeTga(3, 2, pixels);
-    extraBytes.push_back(7);
     struct Case {
         const char* name;
-        std::vector<uint8_t> bytes;
+        std::function<void(std::vector<uint8_t>&)> change; // of a plain 3 x 2 file
         bool loads;
     } cases[] = {
-        {"plain", MakeTga(3, 2, pixels), true},
-        {"bytes after the pixels", extraBytes, true},
-        {"id field stepped over", withId, true},
-        {"bottom-up origin", MakeTga(3, 2, pixels, 2, 32, 0x08), false},
-        {"no alpha bits", MakeTga(3, 2, pixels, 2, 32, 0x20), false},
-        {"24 bits", MakeTga(3, 2, pixels, 2, 24, 0x28), false},
-        {"run-length encoded", MakeTga(3, 2, pixels, 10, 32, 0x28), false},
-        {"one byte short", shortByOne, false},
-        {"header only", MakeTga(3, 2, {}), false},
-        {"zero width", MakeTga(0, 2, {}), false},
-        {"shorter than a header", {0, 0, 2, 0, 0}, false},
+        {"plain", [](std::vector<uint8_t>&) {}, true},
+        {"bytes after the pixels", [](std::vector<uint8_t>& b) { b.push_back(7); }, true},
+        {"id field stepped over", [](std::vector<uint8_t>& b) { b[0] = 3, b.insert(b.begin() + 18, {'a', 'b', 'c'}); },
+         true},
+        {"bottom-up origin", [](std::vector<uint8_t>& b) { b[17] = 0x08; }, false},
+        {"no alpha bits", [](std::vector<uint8_t>& b) { b[17] = 0x20; }, false},
+        {"24 bits", [](std::vector<uint8_t>& b) { b[16] = 24; }, false},
+        {"run-length encoded", [](std::vector<uint8_t>& b) { b[2] = 10; }, false},
+        {"one byte short", [](std::vector<uint8_t>& b) { b.pop_back(); }, false},
+        {"zero width", [](std::vector<uint8_t>& b) { b[12] = 0; }, false},
+        {"shorter than a header", [](std::vector<uint8_t>& b) { b.resize(5); }, false},
     };
     for (const Case& c : cases) {
-        std::unique_ptr<Image> image = Decode(c.bytes, DecodeTga);
+        std::vector<uint8_t> bytes = MakeTga(3, 2, pixels);
+        c.change(bytes);
+        std::unique_ptr<Image> image = Decode(bytes, DecodeTga);
         ASSERT_EQ(image != nullptr, c.loads) << c.name;
-        if (!image) continue;
-        EXPECT_EQ(image->width, 3) << c.name;
-        EXPECT_EQ(image->height, 2) << c.name;
-        EXPECT_EQ(image->bits, pixels) << c.name;
+        EXPECT_TRUE(!image || (image->width == 3 && image->height == 2 && image->bits == pixels)) << c.name;
     }
 }
 
@@ -349,10 +302,7 @@ TEST(GifReader, DecodesTheFirstImageAndSurvivesOddOrDamagedStreams) {
         {"code size 0", [](GifParts& g) { g.minCodeSize = 0; }, ""},
         {"code size 9", [](GifParts& g) { g.minCodeSize = 9; }, ""},
         {"local table replaces the global one",
-         [](GifParts& g) {
-             g.localTable = g.globalTable;
-             g.globalTable.assign(2, 0xABCDEF);
-         },
+         [](GifParts& g) { g.localTable = std::exchange(g.globalTable, std::vector<uint32_t>(2, 0xABCDEF)); },
          "12345670"},
         {"no colour table at all", [](GifParts& g) { g.globalTable.clear(); }, "kkkkkkkk"},
         {"transparent index",
@@ -377,13 +327,12 @@ TEST(GifReader, DecodesTheFirstImageAndSurvivesOddOrDamagedStreams) {
         {"table code right after a clear", codes({{clear, 4}, {1, 4}, {clear, 4}, {10, 4}, {2, 4}}), "1......."},
         {"data run out", [](GifParts& g) { g.lzw = PackCodes(LiteralCodes({1, 2, 3}, 3, false)); }, "123....."},
         {"no data at all", [](GifParts& g) { g.lzw.clear(); }, "........"},
-        {"only end codes", codes({{end, 4}, {1, 4}}), "........"},
         {"more pixels than the image",
          [](GifParts& g) { g.lzw = PackCodes(LiteralCodes(std::vector<uint8_t>(40, 6), 3)); }, "66666666"},
     };
     for (const Case& c : cases) {
         GifParts g;
-        g.globalTable = SixteenColours();
+        for (char digit : std::string("0123456789abcdef")) g.globalTable.push_back(GifColour(digit));
         g.lzw = PackCodes(LiteralCodes({1, 2, 3, 4, 5, 6, 7, 0}, 3));
         c.change(g);
         std::unique_ptr<Image> image = Decode(MakeGif(g), DecodeGif);
@@ -392,9 +341,9 @@ TEST(GifReader, DecodesTheFirstImageAndSurvivesOddOrDamagedStreams) {
     }
     // Cut off anywhere in the header, extensions or descriptor: no image.
     GifParts g;
-    g.globalTable = SixteenColours();
+    g.globalTable.assign(8, 0);
     g.beforeImage = extensions;
     std::vector<uint8_t> whole = MakeGif(g);
-    for (size_t cut = 0; cut <= 13 + 48 + extensions.size() + 10; ++cut)
+    for (size_t cut = 0; cut <= 13 + 24 + extensions.size() + 10; ++cut)
         EXPECT_FALSE(Decode(std::vector<uint8_t>(whole.begin(), whole.begin() + long(cut)), DecodeGif)) << cut;
 }
