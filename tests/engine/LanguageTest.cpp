@@ -32,11 +32,7 @@ protected:
 };
 
 TEST_F(LanguageTest, LooksUpTheCurrentLanguageSection) {
-    struct Case {
-        const char* language;
-        const char* key;
-        const char* text;
-    } cases[] = {
+    struct Case { const char* language, *key, *text; } cases[] = {
         {"ENGLISH", "LevelText", "Level"}, {"english", "leveltext", "Level"}, {"DEUTSCH", "LevelText", "Stufe"},
         {"DEUTSCH", "FPS", ""},            {"ENGLISH", "English\\", "English\\"}, {"FRANCAIS", "LevelText", ""},
         {"ENGLISH", nullptr, ""},
@@ -63,20 +59,18 @@ TEST_F(LanguageTest, AnUnsetLanguageWarnsOnEveryLookup) {
 TEST_F(LanguageTest, ThreadsKeepTheirOwnResults) {
     // Each thread looks its key up and checks its text after the other
     // thread has surely looked up its own in between.
-    auto worker = [](const char* key, const char* expected, int& mismatches) {
+    auto worker = [](const char* key, const char* expected, int* mismatches) {
         for (int i = 0; i < 200; ++i) {
             const char* text = GetLanguageString(key);
             std::this_thread::yield();
-            if (std::strcmp(text, expected) != 0) ++mismatches;
+            *mismatches += std::strcmp(text, expected) != 0;
         }
     };
-    int mismatchesA = 0, mismatchesB = 0;
-    std::thread a(worker, "LevelText", "Level", std::ref(mismatchesA));
-    std::thread b(worker, "Velmora", "Velmora", std::ref(mismatchesB));
+    int mismatches[2] = {0, 0};
+    std::thread a(worker, "LevelText", "Level", &mismatches[0]);
+    worker("Velmora", "Velmora", &mismatches[1]);
     a.join();
-    b.join();
-    EXPECT_EQ(mismatchesA, 0);
-    EXPECT_EQ(mismatchesB, 0);
+    EXPECT_EQ(mismatches[0] + mismatches[1], 0);
 }
 
 } // namespace
