@@ -19,8 +19,7 @@ protected:
         auto headless = std::make_unique<HeadlessPlatform>(true);
         clock = headless.get();
         previous = SetPlatform(std::move(headless));
-        mixer = std::make_shared<Mixer>();
-        manager = std::make_unique<DSoundManager>(mixer);
+        manager = std::make_unique<DSoundManager>(mixer); // reads the manual clock
     }
     void TearDown() override {
         manager.reset();
@@ -40,27 +39,16 @@ protected:
 
     std::unique_ptr<Platform> previous;
     HeadlessPlatform* clock = nullptr;
-    std::shared_ptr<Mixer> mixer;
+    std::shared_ptr<Mixer> mixer = std::make_shared<Mixer>();
     std::unique_ptr<DSoundManager> manager;
     TempFolder dir;
 };
 
 } // namespace
 
-TEST(MixerRules, VolumeToAttenuation) {
-    struct {
-        double volume;
-        int32_t attenuation;
-    } cases[] = {{1.0, 0},      {0.5, -605},   {0.1, -1682},  {0.05, -1956},      {0.045, -1988},
-                 {0.04, -10000}, {0.0, -10000}, {-0.5, -10000}, {2.0, 0}, {std::nan(""), -10000}};
-    for (auto& c : cases) EXPECT_EQ(VolumeToAttenuation(c.volume), c.attenuation) << c.volume;
-    EXPECT_FLOAT_EQ(AttenuationToGain(0), 1.0f);
-    EXPECT_NEAR(AttenuationToGain(-2000), 0.1f, 1e-6);
-    EXPECT_EQ(AttenuationToGain(-10000), 0.0f);
-}
-
 // The manager's volume, the sound's and the instance's multiply before they
-// become one attenuation; the sound's pan and the instance's add up.
+// become one attenuation (silent below 0.045 and for nonsense); the sound's
+// pan and the instance's add up. Changes reach a sound already playing.
 TEST_F(MixerTest, VolumesAndPansReachTheRenderedSides) {
     Load(0, std::vector<int16_t>(1000, 10000));
     struct {
@@ -68,70 +56,50 @@ TEST_F(MixerTest, VolumesAndPansReachTheRenderedSides) {
         int32_t basePan, pan;
         int16_t left, right;
     } cases[] = {
-        {1, 1, 1, 0, 0, 10000, 10000},          {0.5, 1, 1, 0, 0, 4983, 4983},      {1, 0.5, 1, 0, 0, 4983, 4983},
-        {1, 1, 0.5, 0, 0, 4983, 4983},          {0.8, 0.5, 0.9, 0, 0, 3677, 3677},  {0, 1, 1, 0, 0, 0, 0},
-        {1, 1, 0.01, 0, 0, 0, 0},               {1, 1, 1, 0, 2000, 1000, 10000},    {1, 1, 1, 0, -2000, 10000, 1000},
-        {1, 1, 1, 1000, 1000, 1000, 10000},     {1, 1, 1, 0, -10000, 10000, 0},     {1, 1, 1, 8000, 8000, 0, 10000},
-        {1, 1, 1, 0, -4000, 10000, 100},         {1, 1, 1, 0, 50000, 0, 10000},      {0.5, 1, 1, 0, 2000, 498, 4983},
+        {1, 1, 1, 0, 0, 10000, 10000},  {0.8, 0.5, 0.9, 0, 0, 3677, 3677}, {1, 1, 0.045, 0, 0, 1014, 1014},
+        {1, 1, 0.04, 0, 0, 0, 0},       {0, 1, 1, 0, 0, 0, 0},             {1, 1, std::nan(""), 0, 0, 0, 0},
+        {2, 1, 1, 0, -2000, 10000, 1000}, {1, 1, 1, 1000, 1000, 1000, 10000}, {1, 1, 1, 0, -10000, 10000, 0},
+        {1, 1, 1, 0, 50000, 0, 10000},  {0.5, 1, 1, 0, 2000, 498, 4983},
     };
     for (auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.master << " " << c.base << " " << c.own << " " << c.basePan << "+" << c.pan);
-        manager->SetVolume(c.master);
+        manager->SetVolume(1.0);
         manager->SetSoundVolume(0, c.base);
         manager->SetSoundPan(0, c.basePan);
         SoundInstance* instance = manager->AcquireInstance(0);
         ASSERT_NE(instance, nullptr);
+        instance->Play(false, false);
+        Render(4);
+        manager->SetVolume(c.master);
         instance->SetVolume(c.own);
         instance->SetPan(c.pan);
-        instance->Play(false, false);
         std::vector<int16_t> out = Render(4);
         EXPECT_NEAR(out[2], c.left, 1);
         EXPECT_NEAR(out[3], c.right, 1);
         instance->Release();
     }
-}
-
-TEST_F(MixerTest, MasterVolumeChangesReachPlayingSounds) {
-    Load(0, std::vector<int16_t>(44100, 8000));
-    SoundInstance* instance = manager->AcquireInstance(0);
-    instance->Play(true, false);
-    EXPECT_EQ(Render(8)[0], 8000);
-    manager->SetVolume(0.0); // a muted application
-    std::vector<int16_t> silent = Render(512);
-    EXPECT_EQ(Rms(silent.data(), silent.size()), 0.0);
     manager->SetVolume(1.0);
-    manager->SetMasterVolume(0.5);
-    EXPECT_DOUBLE_EQ(manager->GetMasterVolume(), 0.5);
-    EXPECT_EQ(Render(8)[0], 4000);
+    manager->SetMasterVolume(0.5); // the whole mix
+    manager->AcquireInstance(0)->Play(false, false);
+    EXPECT_EQ(Render(4)[0], 5000);
 }
 
-TEST_F(MixerTest, TheThirtyThirdSoundGetsNoInstance) {
-    Load(0, std::vector<int16_t>(44100, 100));
-    for (int i = 0; i < 32; ++i) {
-        SoundInstance* instance = manager->AcquireInstance(0);
-        ASSERT_NE(instance, nullptr) << i;
-        instance->Play(false, true);
-    }
-    EXPECT_EQ(manager->AcquireInstance(0), nullptr);
-    EXPECT_EQ(manager->BusyChannels(), 32);
-    std::vector<int16_t> out = Render(4);
-    EXPECT_EQ(out[0], 3200); // 32 voices, not 33
-}
-
-TEST_F(MixerTest, AFinishedAutoReleaseInstanceFreesItsChannel) {
+// 32 channels: the 33rd sound gets none, and of the finished sounds only the
+// auto-release one gives its channel back.
+TEST_F(MixerTest, ThirtyTwoChannelsAndOnlyAutoReleaseComesBack) {
     Load(0, std::vector<int16_t>(100, 100));
     Load(1, std::vector<int16_t>(44100, 100));
-    // 31 channels held: by a looping sound, by stopped sounds without auto-release.
     manager->AcquireInstance(1)->Play(true, false);
     for (int i = 0; i < 30; ++i) manager->AcquireInstance(0)->Play(false, false);
     SoundInstance* shortSound = manager->AcquireInstance(0);
     ASSERT_NE(shortSound, nullptr);
     shortSound->Play(false, true);
     EXPECT_EQ(manager->AcquireInstance(0), nullptr);
+    EXPECT_EQ(manager->BusyChannels(), 32);
+    EXPECT_EQ(Render(4)[0], 3200); // 32 voices, not 33
     Render(200); // the short sounds play out
     EXPECT_FALSE(shortSound->IsPlaying());
-    SoundInstance* next = manager->AcquireInstance(1);
-    EXPECT_NE(next, nullptr); // only the auto-release channel came back
+    EXPECT_NE(manager->AcquireInstance(1), nullptr);
     EXPECT_EQ(manager->AcquireInstance(1), nullptr);
 }
 
@@ -139,7 +107,6 @@ TEST_F(MixerTest, TheSweepRunsAtMostOncePerSecond) {
     Load(0, std::vector<int16_t>(10, 100));
     for (int i = 0; i < 5; ++i) manager->AcquireInstance(0)->Play(false, true);
     Render(64);
-    EXPECT_EQ(manager->BusyChannels(), 5);
     manager->AcquireInstance(0); // no sweep yet: reuses the first finished channel only
     EXPECT_EQ(manager->BusyChannels(), 5);
     clock->Advance(1000);
@@ -168,26 +135,15 @@ TEST_F(MixerTest, InstanceLifecycle) {
     EXPECT_EQ(manager->BusyChannels(), 0);
 }
 
-TEST_F(MixerTest, ResamplesAndAdjustsPitch) {
+// Pitch moves the playing rate within the mixer's limits (NaN to the lowest).
+TEST_F(MixerTest, PitchStaysWithinTheMixerLimits) {
     Load(0, std::vector<int16_t>(100, 1000), 1, 22050);
-    struct {
-        double semitones;
-        int frames;
-        uint32_t frequency;
-    } cases[] = {{0, 200, 22050}, {12, 100, 44100}, {-12, 400, 11025}, {200, 0, 100000}, {-200, 0, 100}};
+    const std::pair<double, uint32_t> cases[] = {{0, 22050}, {-12, 11025}, {200, 100000}, {-200, 100}, {std::nan(""), 100}};
     for (auto& c : cases) {
         auto* instance = static_cast<DSoundInstance*>(manager->AcquireInstance(0));
-        instance->AdjustPitch(c.semitones);
-        EXPECT_EQ(instance->Frequency(), c.frequency) << c.semitones;
-        instance->Play(false, false);
-        if (c.frames > 0) {
-            std::vector<int16_t> out = Render(c.frames + 8);
-            int heard = 0;
-            for (size_t i = 0; i < out.size(); i += 2) heard += out[i] != 0;
-            EXPECT_NEAR(heard, c.frames, 2) << c.semitones;
-        }
+        instance->AdjustPitch(c.first);
+        EXPECT_EQ(instance->Frequency(), c.second) << c.first;
         instance->Release();
-        Render(1000);
     }
 }
 
@@ -199,41 +155,44 @@ TEST_F(MixerTest, RendersFrameByFrame) {
         std::vector<int16_t> samples;
         uint16_t channels;
         uint32_t rate;
+        double pitch;
         int voices;
         bool loop;
         std::vector<int16_t> out;
     } cases[] = {
-        {"stereo keeps its sides", {1000, -2000, 1000, -2000}, 2, 44100, 1, false, {1000, -2000, 1000, -2000}},
-        {"half the rate interpolates", {0, 1000, 2000, 3000}, 1, 22050, 1, false,
+        {"stereo keeps its sides", {1000, -2000, 1000, -2000}, 2, 44100, 0, 1, false, {1000, -2000, 1000, -2000}},
+        {"half the rate interpolates", {0, 1000, 2000, 3000}, 1, 22050, 0, 1, false,
          {0, 0, 500, 500, 1000, 1000, 1500, 1500, 2000, 2000, 2500, 2500}},
-        {"a loop wraps without a gap", {100, 200, 300}, 1, 44100, 1, true,
+        {"an octave up at half the rate", {0, 1000, 2000}, 1, 22050, 12, 1, false, {0, 0, 1000, 1000, 2000, 2000, 0, 0}},
+        {"an octave down", {0, 1000}, 1, 44100, -12, 1, false, {0, 0, 500, 500, 1000, 1000}},
+        {"a loop wraps without a gap", {100, 200, 300}, 1, 44100, 0, 1, true,
          {100, 100, 200, 200, 300, 300, 100, 100, 200, 200, 300, 300, 100, 100}},
-        {"the mix saturates high", std::vector<int16_t>(100, 30000), 1, 44100, 2, false, {32767, 32767}},
-        {"and low", std::vector<int16_t>(100, -30000), 1, 44100, 2, false, {-32768, -32768}},
+        {"the mix saturates high", std::vector<int16_t>(100, 30000), 1, 44100, 0, 2, false, {32767, 32767}},
+        {"and low", std::vector<int16_t>(100, -30000), 1, 44100, 0, 2, false, {-32768, -32768}},
     };
     uint32_t id = 0;
     for (auto& c : cases) {
         Load(id, c.samples, c.channels, c.rate);
-        for (int v = 0; v < c.voices; ++v) manager->AcquireInstance(id)->Play(c.loop, true);
+        for (int v = 0; v < c.voices; ++v) {
+            auto* voice = static_cast<DSoundInstance*>(manager->AcquireInstance(id));
+            voice->AdjustPitch(c.pitch);
+            voice->Play(c.loop, true);
+        }
         EXPECT_EQ(Render(int(c.out.size() / 2)), c.out) << c.name;
         manager->DeleteAllInstances();
         ++id;
     }
 }
 
-TEST_F(MixerTest, FreeingASoundWhilePlayingIsSafe) {
+// Freeing a playing sound leaves the voice its own copy; bad ids are refused.
+TEST_F(MixerTest, FreedSoundsAndBadIdsAreSafe) {
     Load(0, std::vector<int16_t>(1000, 500));
-    SoundInstance* instance = manager->AcquireInstance(0);
-    instance->Play(false, true);
+    manager->AcquireInstance(0)->Play(false, true);
     manager->FreeAllSounds();
     EXPECT_FALSE(manager->HasSound(0));
-    EXPECT_EQ(Render(4)[0], 500); // still playing its own copy
+    EXPECT_EQ(Render(4)[0], 500);
     EXPECT_EQ(manager->AcquireInstance(0), nullptr);
-}
-
-TEST_F(MixerTest, IdsOutsideTheTableAreRefused) {
     EXPECT_EQ(manager->AcquireInstance(256), nullptr);
-    EXPECT_EQ(manager->AcquireInstance(5), nullptr); // nothing loaded
     EXPECT_FALSE(manager->SetSoundVolume(256, 1.0));
     EXPECT_FALSE(manager->SetSoundPan(300, 0));
     EXPECT_TRUE(manager->SetSoundVolume(255, 0.5));
