@@ -54,8 +54,6 @@ protected:
 
 TEST(SoundReaders, ParsesWavFilesAndRejectsBrokenOnes) {
     Bytes four = Samples16({1, 2, 3, 4});
-    Bytes truncated = WithChunks({{"fmt ", FmtBody(1, 1, 22050, 16)}});
-    Chunk(truncated, "data", four, 400); // claims 400 bytes, holds 8
     Bytes lyingJunk = Riff({});
     Chunk(lyingJunk, "LIST", Bytes{1, 2}, 0x7FFFFFF0);
     Bytes shortDep;
@@ -81,13 +79,12 @@ TEST(SoundReaders, ParsesWavFilesAndRejectsBrokenOnes) {
         {"six channels", WithChunks({{"fmt ", FmtBody(1, 6, 44100, 16)}, {"data", Bytes(12, 0)}}), invalid},
         {"rate zero", WithChunks({{"fmt ", FmtBody(1, 1, 0, 16)}, {"data", four}}), invalid},
         {"short format chunk", WithChunks({{"fmt ", Bytes(8, 1)}, {"data", four}}), invalid},
-        {"truncated data", truncated, invalid},
         {"chunk size past the end", lyingJunk, invalid},
         {"no data chunk", WithChunks({{"fmt ", FmtBody(1, 1, 44100, 16)}}), invalid},
         {"dep name past its chunk", WithChunks({{"dep ", shortDep}, {"data", four}}), invalid},
     };
     for (const auto& c : cases) EXPECT_EQ(Parsed(c.image), c.parsed) << c.name;
-    // Every cut of a good file fails cleanly.
+    // Every cut of a good file fails cleanly, a data chunk claiming more than is left too.
     Bytes whole = Wav16(2, 44100, Sine(64, 440, 44100, 9000));
     EXPECT_EQ(Parsed(whole), "2 ch 44100 Hz 16 bit 128 bytes");
     for (size_t size = 0; size + 1 < whole.size(); ++size)
