@@ -35,18 +35,13 @@ protected:
             std::filesystem::create_directories(std::filesystem::path(folder) / "Graphics");
             std::filesystem::copy_file(fixtures / jpeg, std::filesystem::path(folder) / "Graphics" / jpeg);
         }
-        Picture("Graphics\\mask.png", 6, 6, kMask);
-        Picture("Graphics\\panel.png", 6, 6, kPanel);
+        const struct { const char* name; int w, h; uint32_t colour; } pictures[] = {
+            {"mask", 6, 6, kMask},         {"panel", 6, 6, kPanel},          {"menuimg", 6, 6, kMenu},
+            {"am_bonus01", 8, 8, kHeld},   {"fx1", 4, 4, kFx1},              {"fx2", 4, 4, kFx2},
+            {"progress-empty", 20, 4, kEmpty}, {"progress-full", 20, 4, kFull}, {"round_time", 6, 6, kClock},
+            {"main", 10, 10, kMainMenu},   {"map", 10, 10, kMap}};
+        for (const auto& p : pictures) Picture(std::string("Graphics\\") + p.name + ".png", p.w, p.h, p.colour);
         Picture("Lang\\status-border.png", 20, 20, kBorder);
-        Picture("Graphics\\menuimg.png", 6, 6, kMenu);
-        Picture("Graphics\\am_bonus01.png", 8, 8, kHeld);
-        Picture("Graphics\\fx1.png", 4, 4, kFx1);
-        Picture("Graphics\\fx2.png", 4, 4, kFx2);
-        Picture("Graphics\\progress-empty.png", 20, 4, kEmpty);
-        Picture("Graphics\\progress-full.png", 20, 4, kFull);
-        Picture("Graphics\\round_time.png", 6, 6, kClock);
-        Picture("Graphics\\main.png", 10, 10, kMainMenu);
-        Picture("Graphics\\map.png", 10, 10, kMap);
         WriteFile("Menu/menu-ingame.xml", kInGameScreen);
         WriteFile("Menu/menu-main.xml", R"(<Screen><Image img="Graphics\main.png" stretch="no" xc="0.5" yc="0.5"/></Screen>)");
         WriteFile("Menu/menu-map.xml", R"(<Screen><Image img="Graphics\map.png" stretch="no" xc="0.5" yc="0.5"/></Screen>)");
@@ -56,25 +51,22 @@ protected:
         Game& g = game();
         g.phase = Phase::Playing;
         std::strcpy(g.backgroundImage, "Graphics\\back_game01.jpg");
-        g.cellCount = 1;
-        g.cells[0] = ShapeCell();
-        g.cells[0].x = 0.3f;
-        g.cells[0].y = 0.3f;
-        g.cells[0].shown = 1;
+        g.cellCount = g.panelCount = 1;
+        g.cells[0] = Shape(0.3f, 0.3f);
         g.cells[0].maskImage = TextureIdOf(EngineCalls::GetTexture("Graphics\\mask.png"));
-        g.panelCount = 1;
-        g.panel[0] = ShapeCell();
-        g.panel[0].x = 0.75f;
-        g.panel[0].y = 0.915f;
+        g.panel[0] = Shape(0.75f, 0.915f);
         g.panel[0].mainImage = TextureIdOf(EngineCalls::GetTexture("Graphics\\panel.png"));
-        g.heldShape = ShapeCell();
-        g.heldShape.shown = 1;
+        g.heldShape = Shape(0.5f, 0.5f);
         g.heldShape.bonus = Bonus::AnyShape;
-        g.heldShape.x = 0.5f;
-        g.heldShape.y = 0.5f;
         g.timeLeft = 50;
         g.levelTime = 100;
         for (BoardLine& line : g.lines) line.fade = 0; // no line pictures in this scene
+    }
+
+    static ShapeCell Shape(float x, float y) {
+        ShapeCell s;
+        s.x = x, s.y = y, s.shown = 1;
+        return s;
     }
 
     const char* Text(const char* name) {
@@ -97,23 +89,14 @@ TEST_F(HudTest, DrawsEachLayerOverTheOnesBeforeIt) {
     fx.AddShrinkingImage(2, 0, 100, 0.5f, 0.5f, 0.02f, 0.0267f, EngineCalls::GetTexture("Graphics\\fx2.png"));
     fx.Update(); // starts them
     Draw();
-    struct Case {
-        const char* what;
-        float x, y;
-        uint32_t colour;
-        int tolerance;
-    } cases[] = {
-        {"background", 0.9f, 0.2f, kBackground, 12},
-        {"nothing left of the background", 0.05f, 0.5f, 0, 0},
-        {"effects of layer 1 over a cell", 0.3f, 0.3f, kFx1, 0},
-        {"the cell around them", 0.3f + 0.0125f, 0.3f, kMask, 0},
+    struct Case { const char* what; float x, y; uint32_t colour; int tolerance; } cases[] = {
+        {"background", 0.9f, 0.2f, kBackground, 12},  {"nothing left of the background", 0.05f, 0.5f, 0, 0},
+        {"effects of layer 1 over a cell", 0.3f, 0.3f, kFx1, 0}, {"the cell around them", 0.3125f, 0.3f, kMask, 0},
         {"bottom bar over effects of layer 1", 0.59f, 0.915f, kBottomBar, 12},
-        {"panel shape over the bar", 0.75f, 0.915f, kPanel, 0},
-        {"frame", 0.5f + 0.04f, 0.5f, kBorder, 0},
+        {"panel shape over the bar", 0.75f, 0.915f, kPanel, 0}, {"frame", 0.54f, 0.5f, kBorder, 0},
         {"in-game screen over the frame", 0.45f, 0.5f, kMenu, 0},
-        {"shape in hand over the screen", 0.5f + 0.0125f, 0.5f, kHeld, 0},
-        {"effects of layer 2 over the hand", 0.5f, 0.5f, kFx2, 0},
-    };
+        {"shape in hand over the screen", 0.5125f, 0.5f, kHeld, 0},
+        {"effects of layer 2 over the hand", 0.5f, 0.5f, kFx2, 0}};
     for (const Case& c : cases)
         EXPECT_TRUE(Near(At(c.x, c.y), c.colour, c.tolerance))
             << c.what << ": " << std::hex << At(c.x, c.y) << " instead of " << c.colour;
@@ -121,37 +104,31 @@ TEST_F(HudTest, DrawsEachLayerOverTheOnesBeforeIt) {
 
 TEST_F(HudTest, ShowsScoreClockAndLevelAndBlinksTheClockInTheLastTenSeconds) {
     std::strcpy(game().backgroundImage, ""); // black under the clock
-    struct Case {
-        float timeLeft;
-        uint32_t clockMs; // the platform clock; the blink follows it
-        const char* shown;
-        float opacity;    // of the clock picture
-    } cases[] = {
+    // The blink follows the platform clock; opacity is that of the clock picture.
+    struct Case { float timeLeft; uint32_t clockMs; const char* shown; float opacity; } cases[] = {
         {50.0f, 3000, "50", 0},   {10.0f, 3000, "10", 0},  {9.99f, 3000, "9", 1},  {0.9f, 3000, "0", 1},
         {-3.5f, 3000, "-3", 1},   {5.0f, 4000, "5", 0},    {5.0f, 4500, "5", 0.5f}, {5.0f, 5500, "5", 0.5f},
         {NAN, 3000, "0", 0},      {-1e20f, 3000, "-2000000000", 1},
     };
     uint32_t clock = 1000;
+    game().score = 1234;
+    game().levelNumber = 17;
     for (const Case& c : cases) {
         Advance(c.clockMs - clock);
         clock = c.clockMs;
         game().timeLeft = c.timeLeft;
-        game().score = 1234;
-        game().levelNumber = 17;
         Draw();
         EXPECT_STREQ(Text("txtTimeNum"), c.shown) << c.timeLeft;
-        EXPECT_STREQ(Text("txtScoreNum"), "1234");
-        EXPECT_STREQ(Text("txtLevelNum"), "17");
         const int red = static_cast<int>(At(0.2f, 0.3f) >> 16);
         EXPECT_NEAR(red, 255.0f * c.opacity, 3.0f) << "time left " << c.timeLeft << " at " << c.clockMs << " ms";
     }
+    EXPECT_STREQ(Text("txtScoreNum"), "1234");
+    EXPECT_STREQ(Text("txtLevelNum"), "17");
 }
 
 TEST_F(HudTest, TheProgressBarFillsWithTheBoard) {
-    struct Case {
-        float progress;
-        int full;
-    } cases[] = {{0, 0}, {0.25f, 5}, {0.5f, 10}, {0.999f, 19}, {1.0f, 20}, {1.7f, 20}, {-1.0f, 0}, {NAN, 0}};
+    struct Case { float progress; int full; } cases[] = {
+        {0, 0}, {0.25f, 5}, {0.5f, 10}, {0.999f, 19}, {1.0f, 20}, {1.7f, 20}, {-1.0f, 0}, {NAN, 0}};
     const int row = static_cast<int>(0.7f * H);
     for (const Case& c : cases) {
         game().progress = c.progress;
@@ -162,29 +139,13 @@ TEST_F(HudTest, TheProgressBarFillsWithTheBoard) {
 }
 
 TEST_F(HudTest, WhileFadingInTheScreenThePlayerCameFromStays) {
-    struct Case {
-        int from;
-        uint32_t colour;
-    } cases[] = {{State::MainMenu, kMainMenu}, {State::LevelMap, kMap}};
+    struct Case { int from; uint32_t colour; } cases[] = {{State::MainMenu, kMainMenu}, {State::LevelMap, kMap}};
     for (const Case& c : cases) {
         SetGameState(c.from);
         SetGameState(State::Playing);
         game().phase = Phase::FadeIn;
         Draw();
         EXPECT_EQ(At(0.5f, 0.5f), c.colour) << c.from;
-        EXPECT_EQ(At(0.9f, 0.2f), 0u) << "no background yet";
-        EXPECT_EQ(At(0.75f, 0.915f), 0u) << "no panel yet";
+        EXPECT_EQ(At(0.9f, 0.2f) | At(0.75f, 0.915f), 0u) << "no background or panel yet";
     }
-}
-
-TEST_F(HudTest, ScoreFlightsHeadForTheScoreOnTheInGameScreen) {
-    float x = 0, y = 0;
-    HudElementPosition("txtScoreNum", x, y);
-    EXPECT_FLOAT_EQ(x, 0.2f);
-    EXPECT_FLOAT_EQ(y, 0.1f);
-    HudElementPosition("txtTimeNum", x, y);
-    EXPECT_FLOAT_EQ(y, 0.3f);
-    game().menuInGame = MenuScreen();
-    HudElementPosition("txtTimeNum", x, y);
-    EXPECT_FLOAT_EQ(x, 0.09f) << "a screen without the text: the place beside the board";
 }
