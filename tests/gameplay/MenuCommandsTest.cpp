@@ -39,21 +39,19 @@ protected:
         SetGameState(state);
     }
 
-    static InputMessage Key(uint32_t key) {
+    static InputMessage Message(uint32_t type, uint32_t wParam, int32_t x = 0, int32_t y = 0) {
         InputMessage m;
-        m.message = INPUT_KEY_DOWN;
-        m.wParam = key;
+        m.message = type;
+        m.wParam = wParam;
+        m.x = x;
+        m.y = y;
         return m;
     }
 };
 
 TEST_F(MenuCommandsTest, EachStateMapsItsActionsToTheirScreens) {
     using namespace State;
-    struct Case {
-        int32_t from, state;
-        const char* action;
-        int32_t expected;
-    } cases[] = {
+    struct Case { int32_t from, state; const char* action; int32_t expected; } cases[] = {
         {Loading, MainMenu, "procInstructions", Instructions1}, {Loading, MainMenu, "procHighScores", HighScores},
         {Loading, MainMenu, "procResume", MainMenu}, // not a main-menu action
         {Loading, MainMenu, "procoptions", MainMenu}, // compared byte-wise
@@ -75,10 +73,8 @@ TEST_F(MenuCommandsTest, EachStateMapsItsActionsToTheirScreens) {
 }
 
 TEST_F(MenuCommandsTest, TheModeButtonsChooseTheModeAndOfferASavedGame) {
-    struct Case {
-        const char* action;
-        int32_t mode;
-    } cases[] = {{"procTransformerGame", Mode::Transformer}, {"procRelaxGame", Mode::Relax}};
+    struct Case { const char* action; int32_t mode; } cases[] = {
+        {"procTransformerGame", Mode::Transformer}, {"procRelaxGame", Mode::Relax}};
     for (const Case& c : cases) {
         Enter(State::Loading, State::MainMenu);
         RunMenuCommand(State::MainMenu, c.action);
@@ -113,11 +109,7 @@ TEST_F(MenuCommandsTest, ContinuingASavedGameThatNoLongerReadsStartsAfresh) {
 }
 
 TEST_F(MenuCommandsTest, HighScorePagesAreClassicAndTransformer) {
-    struct Case {
-        int32_t mode;
-        const char* action;
-        int32_t expected;
-    } cases[] = {
+    struct Case { int32_t mode; const char* action; int32_t expected; } cases[] = {
         {Mode::Transformer, "procPrevious", Mode::Classic}, {Mode::Classic, "procPrevious", Mode::Classic},
         {Mode::Transformer, "procNext", Mode::Transformer}, {Mode::Relax, "procPrevious", Mode::Transformer},
     };
@@ -132,11 +124,7 @@ TEST_F(MenuCommandsTest, HighScorePagesAreClassicAndTransformer) {
 }
 
 TEST_F(MenuCommandsTest, StartLevelsStepThroughFortyAndWrap) {
-    struct Case {
-        const char* action;
-        int32_t classic, transformer;
-        int32_t expectedClassic, expectedTransformer;
-    } cases[] = {
+    struct Case { const char* action; int32_t classic, transformer, expectedClassic, expectedTransformer; } cases[] = {
         {"procLevelSimple", 40, 7, 1, 7},
         {"procLevelAdvanced", 5, 39, 5, 40},
         {"procLevelSimple", -3, 7, 1, 7}, // a level no one can start from starts over
@@ -152,13 +140,8 @@ TEST_F(MenuCommandsTest, StartLevelsStepThroughFortyAndWrap) {
 }
 
 TEST_F(MenuCommandsTest, TheEndOfAGameEntersTheScoreWhenItQualifies) {
-    struct Case {
-        int32_t score;
-        int32_t expected;
-        uint32_t topScore;
-    } cases[] = {
-        {700, State::HighScores, 700u},
-        {-50, State::MainMenu, 0u}, // never a huge unsigned number at the top
+    struct Case { int32_t score; int32_t expected; uint32_t topScore; } cases[] = {
+        {700, State::HighScores, 700u}, {-50, State::MainMenu, 0u}, // never a huge unsigned number at the top
     };
     for (const Case& c : cases) {
         GetHighScores().Reset();
@@ -174,11 +157,8 @@ TEST_F(MenuCommandsTest, TheEndOfAGameEntersTheScoreWhenItQualifies) {
 }
 
 TEST_F(MenuCommandsTest, LeavingTheHighScoresKeepsATypedNameAndDropsAnEmptyOne) {
-    struct Case {
-        const char* typed;
-        const char* expectedName;
-        uint32_t expectedScore;
-    } cases[] = {{"Ada", "Ada", 900u}, {"", "", 0u}};
+    struct Case { const char* typed; const char* expectedName; uint32_t expectedScore; } cases[] = {
+        {"Ada", "Ada", 900u}, {"", "", 0u}};
     for (const Case& c : cases) {
         GetHighScores().Reset();
         GetHighScores().SaveScores();
@@ -186,12 +166,7 @@ TEST_F(MenuCommandsTest, LeavingTheHighScoresKeepsATypedNameAndDropsAnEmptyOne) 
         Enter(State::Playing, State::GameComplete);
         RunMenuCommand(State::GameComplete, "procMenu");
         ASSERT_EQ(GameState, State::HighScores);
-        for (const char* p = c.typed; *p; ++p) {
-            InputMessage m;
-            m.message = INPUT_CHAR;
-            m.wParam = static_cast<uint32_t>(*p);
-            ProcessMessage(m);
-        }
+        for (const char* p = c.typed; *p; ++p) ProcessMessage(Message(INPUT_CHAR, static_cast<uint32_t>(*p)));
         RunMenuCommand(State::HighScores, "procClose");
         EXPECT_EQ(GameState, State::MainMenu);
         HighScoreTable& scores = GetHighScores();
@@ -206,7 +181,7 @@ TEST_F(MenuCommandsTest, F1TogglesTheFrameRateEverywhereAndPlayGetsItsKeys) {
     for (int32_t state : {State::Loading, State::MainMenu, State::Playing, State::LevelAdvance, State::HighScores}) {
         Enter(State::MainMenu, state);
         const int32_t before = ShowFps;
-        ProcessMessage(Key(Quill::VK_F1));
+        ProcessMessage(Message(INPUT_KEY_DOWN, Quill::VK_F1));
         EXPECT_NE(ShowFps, before) << "state " << state;
         EXPECT_EQ(GameState, state);
     }
@@ -215,13 +190,13 @@ TEST_F(MenuCommandsTest, F1TogglesTheFrameRateEverywhereAndPlayGetsItsKeys) {
     Enter(State::LevelMap, State::Playing);
     game().heldShape.shown = 1;
     game().panelCount = 0;
-    ProcessMessage(Key(Quill::VK_SPACE));
+    ProcessMessage(Message(INPUT_KEY_DOWN, Quill::VK_SPACE));
     EXPECT_EQ(game().heldShape.shown, 0);
     EXPECT_EQ(CountEvents("drop_shape"), 1);
     // Outside play the key means nothing to the game.
     Enter(State::Playing, State::Paused);
     game().heldShape.shown = 1;
-    ProcessMessage(Key(Quill::VK_SPACE));
+    ProcessMessage(Message(INPUT_KEY_DOWN, Quill::VK_SPACE));
     EXPECT_EQ(game().heldShape.shown, 1);
 }
 
@@ -236,12 +211,7 @@ TEST_F(MenuCommandsTest, AClickReachesTheCommandThroughTheStatesScreen) {
     Quill::Graphics g(&screen);
     Textures().SetTarget(1, &g);
 
-    struct Case {
-        uint32_t message;
-        int32_t x, y;
-        int32_t expected;
-        size_t opened;
-    } cases[] = {
+    struct Case { uint32_t message; int32_t x, y; int32_t expected; size_t opened; } cases[] = {
         {INPUT_MOUSE_MOVE, 200, 300, State::MainMenu, 0}, // hovering does nothing
         {INPUT_BUTTON_DOWN, 200, 400, State::MainMenu, 0}, // beside the button
         {INPUT_BUTTON_DOWN, 200, 300, State::Options, 0},
@@ -249,11 +219,7 @@ TEST_F(MenuCommandsTest, AClickReachesTheCommandThroughTheStatesScreen) {
     };
     for (const Case& c : cases) {
         Enter(State::Loading, State::MainMenu);
-        InputMessage m;
-        m.message = c.message;
-        m.x = c.x;
-        m.y = c.y;
-        ProcessMessage(m);
+        ProcessMessage(Message(c.message, 0, c.x, c.y));
         EXPECT_EQ(GameState, c.expected) << c.message << " at " << c.x << "," << c.y;
         ASSERT_EQ(platform->ShellOpened().size(), c.opened) << c.x << "," << c.y;
     }
