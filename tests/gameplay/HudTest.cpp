@@ -149,3 +149,12 @@ TEST_F(HudTest, WhileFadingInTheScreenThePlayerCameFromStays) {
         EXPECT_EQ(At(0.9f, 0.2f) | At(0.75f, 0.915f), 0u) << "no background or panel yet";
     }
 }
+
+TEST_F(HudTest, ScoreFlightsHeadForTheScoreOnTheInGameScreen) {
+    float x = 0, y = 0;
+    HudElementPosition("txtTimeNum", x, y);
+    EXPECT_TRUE(x == 0.2f && y == 0.3f) << x << ", " << y;
+    game().menuInGame = MenuScreen();
+    HudElementPosition("txtTimeNum", x, y);
+    EXPECT_FLOAT_EQ(x, 0.09f) << "a screen without the text: the place beside the board";
+}
