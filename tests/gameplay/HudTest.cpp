@@ -36,7 +36,7 @@ protected:
             std::filesystem::copy_file(fixtures / jpeg, std::filesystem::path(folder) / "Graphics" / jpeg);
         }
         const struct { const char* name; int w, h; uint32_t colour; } pictures[] = {
-            {"mask", 6, 6, kMask},         {"panel", 6, 6, kPanel},          {"menuimg", 6, 6, kMenu},
+            {"mask", 6, 6, kMask},         {"panel", 6, 6, kPanel},          {"menuimg", 12, 6, kMenu},
             {"am_bonus01", 8, 8, kHeld},   {"fx1", 4, 4, kFx1},              {"fx2", 4, 4, kFx2},
             {"progress-empty", 20, 4, kEmpty}, {"progress-full", 20, 4, kFull}, {"round_time", 6, 6, kClock},
             {"main", 10, 10, kMainMenu},   {"map", 10, 10, kMap}};
@@ -54,9 +54,9 @@ protected:
         g.cellCount = g.panelCount = 1;
         g.cells[0] = Shape(0.3f, 0.3f);
         g.cells[0].maskImage = TextureIdOf(EngineCalls::GetTexture("Graphics\\mask.png"));
-        g.panel[0] = Shape(0.75f, 0.915f);
+        g.panel[0] = Shape(0.7f, 0.915f); // on the bottom bar
         g.panel[0].mainImage = TextureIdOf(EngineCalls::GetTexture("Graphics\\panel.png"));
-        g.heldShape = Shape(0.5f, 0.5f);
+        g.heldShape = Shape(0.45f, 0.5f); // on the in-game screen
         g.heldShape.bonus = Bonus::AnyShape;
         g.timeLeft = 50;
         g.levelTime = 100;
@@ -86,17 +86,17 @@ TEST_F(HudTest, DrawsEachLayerOverTheOnesBeforeIt) {
     EffectQueue& fx = TheEffectQueue();
     fx.AddShrinkingImage(1, 0, 100, 0.59f, 0.915f, 0.02f, 0.02f, EngineCalls::GetTexture("Graphics\\fx1.png"));
     fx.AddShrinkingImage(1, 0, 100, 0.3f, 0.3f, 0.015f, 0.02f, EngineCalls::GetTexture("Graphics\\fx1.png"));
-    fx.AddShrinkingImage(2, 0, 100, 0.5f, 0.5f, 0.02f, 0.0267f, EngineCalls::GetTexture("Graphics\\fx2.png"));
+    fx.AddShrinkingImage(2, 0, 100, 0.45f, 0.5f, 0.02f, 0.0267f, EngineCalls::GetTexture("Graphics\\fx2.png"));
     fx.Update(); // starts them
     Draw();
     struct Case { const char* what; float x, y; uint32_t colour; int tolerance; } cases[] = {
         {"background", 0.9f, 0.2f, kBackground, 12},  {"nothing left of the background", 0.05f, 0.5f, 0, 0},
         {"effects of layer 1 over a cell", 0.3f, 0.3f, kFx1, 0}, {"the cell around them", 0.3125f, 0.3f, kMask, 0},
         {"bottom bar over effects of layer 1", 0.59f, 0.915f, kBottomBar, 12},
-        {"panel shape over the bar", 0.75f, 0.915f, kPanel, 0}, {"frame", 0.54f, 0.5f, kBorder, 0},
-        {"in-game screen over the frame", 0.45f, 0.5f, kMenu, 0},
-        {"shape in hand over the screen", 0.5125f, 0.5f, kHeld, 0},
-        {"effects of layer 2 over the hand", 0.5f, 0.5f, kFx2, 0}};
+        {"panel shape over the bar", 0.7f, 0.915f, kPanel, 0}, {"frame", 0.54f, 0.5f, kBorder, 0},
+        {"in-game screen over the frame", 0.47f, 0.5f, kMenu, 0},
+        {"shape in hand over the screen", 0.4625f, 0.5f, kHeld, 0},
+        {"effects of layer 2 over the hand", 0.45f, 0.5f, kFx2, 0}};
     for (const Case& c : cases)
         EXPECT_TRUE(Near(At(c.x, c.y), c.colour, c.tolerance))
             << c.what << ": " << std::hex << At(c.x, c.y) << " instead of " << c.colour;
@@ -146,7 +146,7 @@ TEST_F(HudTest, WhileFadingInTheScreenThePlayerCameFromStays) {
         game().phase = Phase::FadeIn;
         Draw();
         EXPECT_EQ(At(0.5f, 0.5f), c.colour) << c.from;
-        EXPECT_EQ(At(0.9f, 0.2f) | At(0.75f, 0.915f), 0u) << "no background or panel yet";
+        EXPECT_EQ(At(0.9f, 0.2f) | At(0.7f, 0.915f), 0u) << "no background or panel yet";
     }
 }
 
