@@ -111,22 +111,7 @@ TEST_F(RoundFlowTest, TheTutorialHoldsTheClockAndTheBoardUntilItsShapeIsPlaced) 
     EXPECT_NE(game().cells[0].y, cellY);
 }
 
-TEST_F(RoundFlowTest, ALevelStartedAfterAnotherBeginsWithItsIntro) {
-    Level(2, "60");
-    game().levelNumber = 2;
-    SetGameState(State::LevelAdvance);
-    game().StartLevel();
-    EXPECT_EQ(game().phase, Phase::Intro);
-    EXPECT_EQ(GameState, State::Playing);
-    PlayTick();
-    EXPECT_EQ(game().phase, Phase::Title);
-    EXPECT_EQ(CountEvents("shape_panel_in"), 1);
-    Ticks(400);
-    EXPECT_EQ(game().phase, Phase::Playing);
-    EXPECT_EQ(CountEvents("level_start"), 1);
-}
-
-TEST_F(RoundFlowTest, AfterLevelSixTheMapAndAfterTheLastLevelTheEnd) {
+TEST_F(RoundFlowTest, AfterLevelSixTheMapElseTheNextLevelWithItsIntro) {
     for (int n : {6, 7}) Level(n, "60");
     struct Case { int from; int state; int phase; } cases[] = {{6, State::LevelMap, Phase::Leaving},
                                                                {5, State::Playing, Phase::Intro}};
@@ -142,6 +127,13 @@ TEST_F(RoundFlowTest, AfterLevelSixTheMapAndAfterTheLastLevelTheEnd) {
         EXPECT_EQ(game().levelNumber, c.from + 1);
         EXPECT_EQ(game().lastOpenedLevel, c.from + 1);
     }
+    // A level started after another begins with its intro, then the title.
+    PlayTick();
+    EXPECT_EQ(game().phase, Phase::Title);
+    EXPECT_EQ(CountEvents("shape_panel_in"), 1);
+    Ticks(400);
+    EXPECT_EQ(game().phase, Phase::Playing);
+    EXPECT_EQ(CountEvents("level_start"), 1);
 }
 
 // A stalled frame makes several reveals due at once; none of their points is lost.
