@@ -16,6 +16,7 @@
 #include "engine/TextureManager.h"
 
 #include "framework/PngWriter.h"
+#include "framework/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -23,8 +24,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <thread>
 
@@ -203,7 +202,4 @@ bool GameDriver::SaveFrame(const std::string& name) const {
                            platform->LastFrameHeight());
 }
 
-std::string GameDriver::ReadFile(const std::string& name) const {
-    std::ifstream in(fs::path(folder) / name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+std::string GameDriver::ReadFile(const std::string& name) const { return testfiles::ReadText(folder + "/" + name); }
