@@ -55,8 +55,8 @@ Level ReadLevel(int n)
     Number(e, "newShapeTime", l);
     l.levelTime = Number(e, "levelTime", l);
     l.classCount = int(Number(e, "shapeClassCount", l));
-    l.bonus = e->Attribute("bonusLevel") ? e->Attribute("bonusLevel") : "";
-    l.list = e->Attribute("shapeClassList") ? e->Attribute("shapeClassList") : "";
+    l.bonus = Attr(e, "bonusLevel");
+    l.list = Attr(e, "shapeClassList");
     l.lineSpeed = Number(e, "lineSpeed", l);
     l.bugRange = Number(e, "fBugAppearanceRange", l);
     l.lineShapeCount = int(Number(e, "lineShapeCount", l));

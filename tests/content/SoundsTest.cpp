@@ -12,7 +12,7 @@
 #include <cmath>
 #include <map>
 #include <set>
-#include <sstream>
+#include <fstream>
 
 using namespace ContentTest;
 
@@ -36,12 +36,9 @@ std::string SoundIni(const std::string& section, const std::string& key)
 std::vector<std::string> Sections()
 {
     std::vector<std::string> out;
-    std::vector<uint8_t> bytes;
-    if (!Quill::ReadWholeFile(GamePath("sound.ini"), bytes))
-        return out;
-    std::string text(bytes.begin(), bytes.end()), line;
-    std::stringstream ss(text);
-    while (std::getline(ss, line))
+    std::ifstream in(GamePath("sound.ini"));
+    std::string line;
+    while (std::getline(in, line))
         if (!line.empty() && line[0] == '[')
             out.push_back(line.substr(1, line.find(']') - 1));
     return out;
@@ -49,10 +46,8 @@ std::vector<std::string> Sections()
 
 double Peak(const Sound& s)
 {
-    double p = 0;
-    for (float v : s.samples)
-        p = std::max(p, double(std::fabs(v)));
-    return p;
+    auto [low, high] = std::minmax_element(s.samples.begin(), s.samples.end());
+    return s.samples.empty() ? 0.0 : std::max(-double(*low), double(*high));
 }
 
 // The largest RMS over 50 ms: how loud the sound is where it is loudest.

@@ -63,6 +63,13 @@ inline bool LoadSound(const std::string& name, Sound& out)
     return true;
 }
 
+// An attribute's text ("" when it is missing).
+inline std::string Attr(const TiXmlElement* e, const char* name)
+{
+    const char* v = e->Attribute(name);
+    return v ? v : "";
+}
+
 struct ShapeFiles {
     std::string main, mask;
 };
@@ -84,11 +91,10 @@ inline std::vector<ClassEntry> ReadClasses()
         return out;
     for (TiXmlElement* c = level->FirstChildElement("ShapeClass"); c; c = c->NextSiblingElement("ShapeClass")) {
         ClassEntry e;
-        e.name = c->Attribute("name") ? c->Attribute("name") : "";
-        e.soundEvent = c->Attribute("soundEvent") ? c->Attribute("soundEvent") : "";
+        e.name = Attr(c, "name");
+        e.soundEvent = Attr(c, "soundEvent");
         for (TiXmlElement* s = c->FirstChildElement("Shape"); s; s = s->NextSiblingElement("Shape"))
-            e.shapes.push_back({s->Attribute("mainImage") ? s->Attribute("mainImage") : "",
-                                s->Attribute("maskImage") ? s->Attribute("maskImage") : ""});
+            e.shapes.push_back({Attr(s, "mainImage"), Attr(s, "maskImage")});
         out.push_back(e);
     }
     return out;
