@@ -168,6 +168,9 @@ TEST_F(HighScoreListTest, RowsCarryTextsPositionsAndMarks) {
     }
 
     // A full-length name still has room for the cursor.
+    table.needName = 1;
+    table.justSaved = 0;
+    table.insertList = 0;
     Put(table, 0, 1, std::string(31, 'W').c_str(), 9);
     ScoreListRow rows[10];
     LayoutScoreList(table, 0.0, 0.0f, 0.1f, rows);
@@ -178,7 +181,11 @@ TEST_F(HighScoreListTest, RowsCarryTextsPositionsAndMarks) {
 // cells: at a line height of 0.076 rank i's middle line lies at (i + 1) * 6.08
 // pixels; the rank, name (x 0.3) and score (x 0.65) columns start at pixels 0,
 // 38 and 83.
-TEST_F(texturetest::TextureFixture, DrawScoreListMarksTheTypedRowAndBlinksItsCursor) {
+using texturetest::Background;
+using texturetest::TextureFixture;
+using texturetest::WriteSolidTga;
+
+TEST_F(TextureFixture, DrawScoreListMarksTheTypedRowAndBlinksItsCursor) {
     auto owned = std::make_unique<Quill::HeadlessPlatform>(true);
     Quill::HeadlessPlatform* clock = owned.get();
     std::unique_ptr<Quill::Platform> previous = Quill::SetPlatform(std::move(owned));
