@@ -2,11 +2,14 @@
 
 #include "framework/platform/Files.h"
 
+#include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <mutex>
 #include <string_view>
 #include <vector>
@@ -111,11 +114,57 @@ bool LoadText(const std::string& path, std::string& text) {
     return ok;
 }
 
+// The game looks texts up by key many times a frame, so the files last read
+// are kept, each under its path and its identity on disk (device, inode,
+// size, modification time). A write changes that identity, but file times are
+// coarse (a few milliseconds) and a freed inode comes back at once, so two
+// quick writes of the same size can look alike: a file changed in the last two
+// seconds is therefore always read afresh, and only settled files are kept.
+struct CachedFile {
+    std::string path;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = -1;
+    int64_t modifiedNs = 0;
+    std::shared_ptr<const std::string> text;
+};
+
+std::shared_ptr<const std::string> LoadCached(const std::string& path) {
+    static std::mutex cacheLock;
+    static CachedFile cache[4];
+    static size_t nextSlot = 0;
+    struct stat st;
+    if (stat(NativePath(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return nullptr;
+    const int64_t modified = int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    const int64_t age = int64_t(now.tv_sec) * 1000000000 + now.tv_nsec - modified;
+    if (age < 2000000000LL) {
+        auto fresh = std::make_shared<std::string>();
+        return LoadText(path, *fresh) ? fresh : nullptr;
+    }
+    {
+        std::lock_guard<std::mutex> hold(cacheLock);
+        for (const CachedFile& c : cache)
+            if (c.text && c.path == path && c.device == st.st_dev && c.inode == st.st_ino && c.size == st.st_size &&
+                c.modifiedNs == modified)
+                return c.text;
+    }
+    auto text = std::make_shared<std::string>();
+    if (!LoadText(path, *text)) return nullptr;
+    // Only a read that saw the file as stat'ed may be kept for later calls.
+    if (static_cast<off_t>(text->size()) != st.st_size) return text;
+    std::lock_guard<std::mutex> hold(cacheLock);
+    CachedFile& slot = cache[nextSlot++ % 4];
+    slot = CachedFile{path, st.st_dev, st.st_ino, st.st_size, modified, text};
+    return text;
+}
+
 // The raw (trimmed) value of section/key; false when absent.
 bool ReadRaw(const std::string& path, const std::string& section, const std::string& key, std::string& value) {
-    std::string text;
-    if (!LoadText(path, text)) return false;
-    Lookup found = Find(text, section, key);
+    std::shared_ptr<const std::string> text = LoadCached(path);
+    if (!text) return false;
+    Lookup found = Find(*text, section, key);
     if (!found.keyFound) return false;
     value.assign(found.value);
     return true;

@@ -8,6 +8,8 @@
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <fcntl.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -128,6 +130,38 @@ TEST_F(IniFileTest, RefusedWritesLeaveEverythingAlone) {
     EXPECT_EQ(IniReadString(folder + "/dir.ini", "A", "x", "none"), "none");
     EXPECT_EQ(Get(), "[A]\nx=1\n");
     EXPECT_EQ(FindFiles(folder + "/*"), std::vector<std::string>{"test.ini"});
+}
+
+// Settled files are kept between reads; every kind of change must still be
+// seen: an edit in place, a replacement with a new file, a fresh write.
+TEST_F(IniFileTest, KeptFilesFollowEveryChange) {
+    struct timespec base;
+    clock_gettime(CLOCK_REALTIME, &base);
+    const auto age = [&](int seconds) { // exactly `seconds` before the test began
+        struct timespec times[2] = {base, base};
+        times[0].tv_sec -= seconds;
+        times[1].tv_sec -= seconds;
+        ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    };
+    Put("[S]\nk=1\n");
+    age(60);
+    EXPECT_EQ(IniReadString(path, "S", "k"), "1");
+    EXPECT_EQ(IniReadString(path, "S", "k"), "1");
+    {
+        std::FILE* f = std::fopen(path.c_str(), "r+b"); // same inode, same size
+        ASSERT_NE(f, nullptr);
+        std::fputs("[S]\nk=2\n", f);
+        std::fclose(f);
+    }
+    age(50);
+    EXPECT_EQ(IniReadString(path, "S", "k"), "2") << "an edit in place";
+    WriteText(path + ".new", "[S]\nk=3\n");
+    ASSERT_EQ(std::rename((path + ".new").c_str(), path.c_str()), 0);
+    age(50); // the very same time stamp as before: only the inode differs
+    EXPECT_EQ(IniReadString(path, "S", "k"), "3") << "a replaced file";
+    ASSERT_TRUE(IniWriteString(path, "S", "k", "4"));
+    ASSERT_TRUE(IniWriteString(path, "S", "k", "5")); // within the same clock tick
+    EXPECT_EQ(IniReadString(path, "S", "k"), "5") << "quick writes of one size";
 }
 
 TEST_F(IniFileTest, StructsRoundTripAtEverySize) {
