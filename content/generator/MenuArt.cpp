@@ -205,13 +205,8 @@ void MapBackdrop(Output& out)
     const int w = 800, h = 600;
     Canvas c(w, h);
     cairo_t* cr = c.cr;
-    cairo_pattern_t* g = cairo_pattern_create_linear(0, 0, 0, h);
-    AddStop(g, 0, Hex(0xFFE9B8));
-    AddStop(g, 0.35, Hex(0xE8E6A0));
-    AddStop(g, 1, Hex(0x9CCB6A));
-    cairo_set_source(cr, g);
+    SetVerticalGradient(cr, h, {{0, 0xFFE9B8}, {0.35, 0xE8E6A0}, {1, 0x9CCB6A}});
     cairo_paint(cr);
-    cairo_pattern_destroy(g);
     Rng rng(9001u);
     // Soft groves and ponds scattered over the land.
     for (int i = 0; i < 40; ++i) {

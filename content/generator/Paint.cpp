@@ -31,6 +31,15 @@ void AddStop(cairo_pattern_t* p, double offset, const Rgb& c, double alpha)
     cairo_pattern_add_color_stop_rgba(p, offset, c.r, c.g, c.b, alpha);
 }
 
+void SetVerticalGradient(cairo_t* cr, double height, std::initializer_list<HexStop> stops)
+{
+    cairo_pattern_t* g = cairo_pattern_create_linear(0, 0, 0, height);
+    for (const HexStop& s : stops)
+        AddStop(g, s.offset, Hex(s.hex));
+    cairo_set_source(cr, g); // the context keeps its own reference
+    cairo_pattern_destroy(g);
+}
+
 uint32_t Rng::Next()
 {
     state = state * 1664525u + 1013904223u;

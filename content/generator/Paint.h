@@ -1,3 +1,4 @@
+#include <initializer_list>
 #pragma once
 // Drawing helpers shared by every picture the content generator makes:
 // colours, a seeded random source, surfaces, soft blurs for shadows and glows,
@@ -23,6 +24,13 @@ Rgb Lighten(const Rgb& c, double t); // toward white
 Rgb Darken(const Rgb& c, double t);  // toward black
 void SetColor(cairo_t* cr, const Rgb& c, double alpha = 1.0);
 void AddStop(cairo_pattern_t* p, double offset, const Rgb& c, double alpha = 1.0);
+// One opaque stop of a gradient: its place (0..1) and colour as 0xRRGGBB.
+struct HexStop {
+    double offset;
+    uint32_t hex;
+};
+// Makes a top-to-bottom gradient over `height` the source of the next paint or fill.
+void SetVerticalGradient(cairo_t* cr, double height, std::initializer_list<HexStop> stops);
 
 // A small linear congruential generator: fixed seeds give fixed art.
 class Rng {

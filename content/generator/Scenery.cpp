@@ -40,12 +40,8 @@ void Landscape(Canvas& c, const Palette& p, uint32_t seed, double hillLevel)
 {
     cairo_t* cr = c.cr;
     int w = c.width, h = c.height;
-    cairo_pattern_t* sky = cairo_pattern_create_linear(0, 0, 0, h);
-    AddStop(sky, 0, Hex(p.skyTop));
-    AddStop(sky, 1, Hex(p.skyBottom));
-    cairo_set_source(cr, sky);
+    SetVerticalGradient(cr, h, {{0, p.skyTop}, {1, p.skyBottom}});
     cairo_paint(cr);
-    cairo_pattern_destroy(sky);
 
     cairo_pattern_t* glow = cairo_pattern_create_radial(p.glowX * w, p.glowY * h, 0, p.glowX * w, p.glowY * h, w * 0.55);
     AddStop(glow, 0, Hex(p.glow), 0.85);
@@ -103,17 +99,10 @@ void BottomBar(Output& out)
     const int w = 704, h = 104;
     Canvas c(w, h);
     cairo_t* cr = c.cr;
-    cairo_pattern_t* g = cairo_pattern_create_linear(0, 0, 0, h);
-    AddStop(g, 0, Hex(0x8A4B2E));
-    AddStop(g, 0.12, Hex(0xF2C35A));
-    AddStop(g, 0.2, Hex(0x9A5A34));
-    AddStop(g, 0.5, Hex(0x6E3C26));
-    AddStop(g, 0.85, Hex(0x5A2E1E));
-    AddStop(g, 0.92, Hex(0xD9A24A));
-    AddStop(g, 1, Hex(0x6A3620));
-    cairo_set_source(cr, g);
+    SetVerticalGradient(cr, h,
+                        {{0, 0x8A4B2E}, {0.12, 0xF2C35A}, {0.2, 0x9A5A34}, {0.5, 0x6E3C26}, {0.85, 0x5A2E1E},
+                         {0.92, 0xD9A24A}, {1, 0x6A3620}});
     cairo_paint(cr);
-    cairo_pattern_destroy(g);
     // Belt ribs: the conveyor the shapes ride in on.
     for (int x = 4; x < w; x += 22) {
         cairo_rectangle(cr, x, 24, 3, 60);
@@ -216,13 +205,8 @@ void StatusBorder(Output& out, const std::string& languageFolder)
     PaintField(cr, shadow, Hex(0x2A1008), 0.6, 0, 0);
 
     frameShape(cr);
-    cairo_pattern_t* g = cairo_pattern_create_linear(0, 0, 0, h);
-    AddStop(g, 0, Hex(0xA0563A));
-    AddStop(g, 0.5, Hex(0x7E3E2A));
-    AddStop(g, 1, Hex(0x5C2A1E));
-    cairo_set_source(cr, g);
+    SetVerticalGradient(cr, h, {{0, 0xA0563A}, {0.5, 0x7E3E2A}, {1, 0x5C2A1E}});
     cairo_fill(cr);
-    cairo_pattern_destroy(g);
     cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
     // Fine diagonal grain.
     cairo_save(cr);
