@@ -8,7 +8,7 @@
 // loading procedure (on the framework's loading thread) creates the main
 // widget and preloads every image, the font and the sounds while the main
 // thread draws the loading bar.
-#include "framework/QuillAppBase.h"
+#include "framework/app/QuillAppBase.h"
 
 #include <atomic>
 #include <cstdint>

@@ -12,7 +12,7 @@
 #include "engine/Language.h"
 #include "engine/TextureManager.h"
 
-#include "framework/Graphics.h"
+#include "framework/graphics/Graphics.h"
 
 #include <cstdio>
 

@@ -4,8 +4,8 @@
 // decorations) once a frame, and turns every key and mouse event into an
 // InputMessage for the menu commands. Losing the focus while playing pauses
 // the game. The application owns it; the widget manager only lists it.
-#include "framework/Graphics.h"
-#include "framework/Widget.h"
+#include "framework/graphics/Graphics.h"
+#include "framework/widgets/Widget.h"
 
 #include <cstdint>
 

@@ -3,7 +3,7 @@
 #include "app/GameApp.h"
 
 #include "engine/Config.h"
-#include "framework/PngWriter.h"
+#include "framework/imageio/PngWriter.h"
 #include "framework/platform/Files.h"
 #include "framework/platform/HeadlessPlatform.h"
 

@@ -4,9 +4,9 @@
 // run, is the time audio of that length lasts; a second line gives the cost of
 // decoding the music ahead (the decode thread's work) when an Ogg file is at
 // hand: the first argument, or the game's own theme.
-#include "framework/BassMusicInterface.h"
-#include "framework/DSoundManager.h"
-#include "framework/Mixer.h"
+#include "framework/sound/BassMusicInterface.h"
+#include "framework/sound/DSoundManager.h"
+#include "framework/sound/Mixer.h"
 #include "framework/platform/Files.h"
 
 #include <chrono>

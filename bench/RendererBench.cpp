@@ -13,9 +13,9 @@
 // lines the ratio ours / pixman per scene (at most 1.0 is the goal).
 //
 // bench_RendererBench [--path plain|sse2|avx2|avx512] [--frames N]
-#include "framework/Blend.h"
-#include "framework/Graphics.h"
-#include "framework/Image.h"
+#include "framework/graphics/Blend.h"
+#include "framework/graphics/Graphics.h"
+#include "framework/graphics/Image.h"
 
 #include <pixman.h>
 

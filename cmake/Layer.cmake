@@ -1,5 +1,5 @@
-# Each layer is one static library made of every source file in its folder
-# (and, for the framework, its platform subfolder). Adding a file needs no
+# Each layer is one static library made of every source file in the folders
+# it names (the framework names its subfolders). Adding a file needs no
 # edit here; CONFIGURE_DEPENDS re-globs on the next build.
 function(velmora_layer name)
   cmake_parse_arguments(L "" "" "DIRS;DEPS;PRIVATE_DEPS" ${ARGN})
@@ -21,10 +21,11 @@ function(velmora_layer name)
 endfunction()
 
 # One GoogleTest program per test source file, so that suites build and run
-# on their own: tests/<layer>/FooTest.cpp becomes test_<layer>_FooTest.
+# on their own: tests/<layer>/FooTest.cpp (or tests/<layer>/<folder>/FooTest.cpp)
+# becomes test_<layer>_FooTest.
 function(velmora_tests layer)
   cmake_parse_arguments(T "" "" "LIBS" ${ARGN})
-  file(GLOB found CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${layer}/*Test.cpp)
+  file(GLOB_RECURSE found CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${layer}/*Test.cpp)
   file(GLOB support CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${layer}/support/*.cpp)
   foreach(src ${found})
     get_filename_component(stem ${src} NAME_WE)

@@ -1,6 +1,6 @@
 #include "engine/Config.h"
 
-#include "framework/IniFile.h"
+#include "framework/ini/IniFile.h"
 #include "framework/platform/Files.h"
 
 #include <cfloat>

@@ -2,7 +2,7 @@
 
 #include "engine/AppLog.h"
 #include "engine/Config.h"
-#include "framework/IniFile.h"
+#include "framework/ini/IniFile.h"
 
 char LanguageName[256];
 

@@ -3,10 +3,10 @@
 #include "engine/AppLog.h"
 #include "engine/Config.h"
 #include "engine/RandomInt.h"
-#include "framework/DSoundManager.h"
-#include "framework/IniFile.h"
-#include "framework/QuillAppBase.h"
-#include "framework/SoundManager.h"
+#include "framework/sound/DSoundManager.h"
+#include "framework/ini/IniFile.h"
+#include "framework/app/QuillAppBase.h"
+#include "framework/sound/SoundManager.h"
 #include "framework/platform/Files.h"
 
 #include <algorithm>

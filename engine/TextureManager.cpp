@@ -2,8 +2,8 @@
 
 #include "engine/AppLog.h"
 #include "engine/Config.h"
-#include "framework/ImageLoader.h"
-#include "framework/QuillAppBase.h"
+#include "framework/imageio/ImageLoader.h"
+#include "framework/app/QuillAppBase.h"
 #include "framework/platform/Files.h"
 #include "framework/platform/Platform.h"
 

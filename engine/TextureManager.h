@@ -16,8 +16,8 @@
 // LoadSymbolFont) while the main thread draws the loading screen. The table
 // and the font are each guarded by a lock; a slot is counted only once its
 // image and name are in place. Drawing is main-thread only.
-#include "framework/Graphics.h"
-#include "framework/Image.h"
+#include "framework/graphics/Graphics.h"
+#include "framework/graphics/Image.h"
 
 #include <cstdint>
 #include <memory>

@@ -3,7 +3,7 @@
 #include "gameplay/EffectQueue.h"
 #include "gameplay/Game.h"
 
-#include "framework/Image.h"
+#include "framework/graphics/Image.h"
 
 #include <cmath>
 #include <cstdio>

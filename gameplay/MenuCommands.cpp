@@ -11,7 +11,7 @@
 #include "engine/HighScoreTable.h"
 #include "engine/SoundEvents.h"
 
-#include "framework/QuillAppBase.h"
+#include "framework/app/QuillAppBase.h"
 #include "framework/platform/Platform.h"
 
 #include <cstring>

@@ -1,9 +1,9 @@
 // The application's life (construction, Init, Start, Shutdown, exit), the
 // scheduler and the sound routing. Window messages, focus and display changes
 // are in QuillAppWindow.cpp; the registry-style settings in QuillAppSettings.cpp.
-#include "framework/QuillAppBase.h"
+#include "framework/app/QuillAppBase.h"
 
-#include "framework/ImageLoader.h"
+#include "framework/imageio/ImageLoader.h"
 #include "framework/platform/Files.h"
 #include "framework/platform/InstanceLock.h"
 

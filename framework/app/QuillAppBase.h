@@ -1,4 +1,8 @@
 #pragma once
+// framework/app/: the application base with its scheduler, window messages,
+// focus and settings. It sits on top of the framework and may use every other
+// folder in it.
+//
 // The framework's application object: one per process, reachable through
 // QuillAppBase::Get(). It owns the main window (through the platform), the
 // display, the widget manager, the sound manager, the music interface and the
@@ -6,11 +10,11 @@
 // to run a fixed 10 ms update, draw a frame, or sleep. A game derives from it,
 // sets a few fields in its constructor and overrides Init, LoadingProc and
 // LoadingCompleted.
-#include "framework/DDInterface.h"
-#include "framework/Image.h"
-#include "framework/MusicInterface.h"
-#include "framework/SoundManager.h"
-#include "framework/WidgetManager.h"
+#include "framework/graphics/DDInterface.h"
+#include "framework/graphics/Image.h"
+#include "framework/sound/MusicInterface.h"
+#include "framework/sound/SoundManager.h"
+#include "framework/widgets/WidgetManager.h"
 #include "framework/platform/Platform.h"
 
 #include <atomic>

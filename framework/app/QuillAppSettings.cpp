@@ -1,7 +1,7 @@
 // The application's registry-style settings over the settings store: the
 // Registry* access functions and the settings read at start and written at
 // the end.
-#include "framework/QuillAppBase.h"
+#include "framework/app/QuillAppBase.h"
 
 #include "framework/platform/SettingsStore.h"
 

@@ -1,7 +1,7 @@
 // The side of the application that faces the window system: the window
 // procedure and its message queue, focus and muting, the main window's
 // placement, screen-mode and 3D switches, and recovering a lost display.
-#include "framework/QuillAppBase.h"
+#include "framework/app/QuillAppBase.h"
 
 #include "framework/platform/InstanceLock.h"
 

@@ -1,4 +1,7 @@
 #pragma once
+// framework/base/: plain value types (rectangles, colours) that every other
+// framework folder may use. It includes nothing of ours.
+//
 // An integer rectangle in pixels: top-left corner and size.
 #include <algorithm>
 #include <cstdint>

@@ -1,7 +1,7 @@
-#include "framework/Blend.h"
+#include "framework/graphics/Blend.h"
 
-#include "framework/BlendKernels.h"
-#include "framework/CpuFeatures.h"
+#include "framework/graphics/BlendKernels.h"
+#include "framework/graphics/CpuFeatures.h"
 
 #include <atomic>
 

@@ -15,7 +15,7 @@
 // start-up); SetPath forces another set so tests can hold each one against
 // the per-pixel rule. Stretched and turned rows are sampled (Sampler) and
 // composed in the same loops.
-#include "framework/Sampler.h"
+#include "framework/graphics/Sampler.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,7 +2,7 @@
 // compiled for AVX2 (the pragma below), and Blend calls into it only when the
 // processor has it. It includes nothing with inline functions another file
 // could share, so no AVX2 code leaks into the rest of the program.
-#include "framework/BlendKernels.h"
+#include "framework/graphics/BlendKernels.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #pragma GCC target("avx2")
@@ -81,8 +81,8 @@ struct V {
     }
 };
 
-#include "framework/BlendKernels.inl"
-#include "framework/SampleKernels.inl"
+#include "framework/graphics/BlendKernels.inl"
+#include "framework/graphics/SampleKernels.inl"
 
 const SpanKernels kernels = {K::Blit, K::Fill, S::StretchRow, S::TurnRow};
 

@@ -1,7 +1,7 @@
 // The span loops on AVX-512 (F and BW), sixteen pixels at a time. Like the
 // AVX2 file, only this file is compiled for the instruction set, and Blend
 // calls into it only when the processor has it.
-#include "framework/BlendKernels.h"
+#include "framework/graphics/BlendKernels.h"
 
 #if defined(__x86_64__)
 #pragma GCC target("avx512f,avx512bw")
@@ -83,8 +83,8 @@ struct V {
     static T Gather(const uint32_t* base, T index) { return _mm512_i32gather_epi32(index, base, 4); }
 };
 
-#include "framework/BlendKernels.inl"
-#include "framework/SampleKernels.inl"
+#include "framework/graphics/BlendKernels.inl"
+#include "framework/graphics/SampleKernels.inl"
 
 const SpanKernels kernels = {K::Blit, K::Fill, S::StretchRow, S::TurnRow};
 

@@ -2,7 +2,7 @@
 // The span loops of one instruction set, as a table Blend dispatches through
 // once per rectangle of rows. Each table lives in a file compiled for its
 // instruction set; a table the build or the machine cannot offer is null.
-#include "framework/Sampler.h"
+#include "framework/graphics/Sampler.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // The span loops on SSE2, four pixels at a time. SSE2 is part of every
 // x86-64, so this set is always there on such machines.
-#include "framework/BlendKernels.h"
+#include "framework/graphics/BlendKernels.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #pragma GCC target("sse2")
@@ -94,8 +94,8 @@ struct V {
     }
 };
 
-#include "framework/BlendKernels.inl"
-#include "framework/SampleKernels.inl"
+#include "framework/graphics/BlendKernels.inl"
+#include "framework/graphics/SampleKernels.inl"
 
 const SpanKernels kernels = {K::Blit, K::Fill, S::StretchRow, S::TurnRow};
 

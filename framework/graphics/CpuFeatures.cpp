@@ -1,4 +1,4 @@
-#include "framework/CpuFeatures.h"
+#include "framework/graphics/CpuFeatures.h"
 
 namespace Quill::CpuFeatures {
 

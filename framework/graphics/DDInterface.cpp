@@ -1,4 +1,4 @@
-#include "framework/DDInterface.h"
+#include "framework/graphics/DDInterface.h"
 
 #include "framework/platform/Platform.h"
 

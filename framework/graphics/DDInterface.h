@@ -2,7 +2,7 @@
 // The display: owns the back buffer the widgets draw into and presents it
 // through the platform, scaled into the window with the aspect kept. Drawing,
 // presenting and the software cursor are serialised by one lock.
-#include "framework/Image.h"
+#include "framework/graphics/Image.h"
 
 #include <memory>
 #include <mutex>

@@ -1,4 +1,4 @@
-#include "framework/Graphics.h"
+#include "framework/graphics/Graphics.h"
 
 #include <atomic>
 #include <cmath>

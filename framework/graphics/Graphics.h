@@ -1,11 +1,15 @@
 #pragma once
+// framework/graphics/: images in memory, the drawing context, the software
+// renderer's blending and sampling kernels with their CPU dispatch, and the
+// display that presents the back buffer. It may use base/ and platform/.
+//
 // The drawing context: a destination image, a float translation, a clip
 // rectangle, a colour, a draw mode and whether images are tinted. It is a cheap
 // value type; the widget manager hands each widget a translated, clipped copy.
 // All positions are truncated to whole pixels after adding the translation.
-#include "framework/Color.h"
-#include "framework/Image.h"
-#include "framework/Rect.h"
+#include "framework/base/Color.h"
+#include "framework/graphics/Image.h"
+#include "framework/base/Rect.h"
 
 namespace Quill {
 

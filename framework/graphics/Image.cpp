@@ -1,7 +1,7 @@
-#include "framework/Image.h"
+#include "framework/graphics/Image.h"
 
-#include "framework/Blend.h"
-#include "framework/Sampler.h"
+#include "framework/graphics/Blend.h"
+#include "framework/graphics/Sampler.h"
 
 #include <algorithm>
 #include <cmath>

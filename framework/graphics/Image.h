@@ -4,8 +4,8 @@
 // the display (loaded textures and the back buffer). The renderer is software
 // only, so every image keeps its pixels in memory and nothing is ever lost on
 // a display change.
-#include "framework/Color.h"
-#include "framework/Rect.h"
+#include "framework/base/Color.h"
+#include "framework/base/Rect.h"
 
 #include <cstdint>
 #include <vector>

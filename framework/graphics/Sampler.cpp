@@ -1,4 +1,4 @@
-#include "framework/Sampler.h"
+#include "framework/graphics/Sampler.h"
 
 namespace Quill::Sampler {
 

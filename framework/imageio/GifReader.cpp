@@ -1,4 +1,4 @@
-#include "framework/GifReader.h"
+#include "framework/imageio/GifReader.h"
 
 #include <array>
 #include <cstring>

@@ -4,7 +4,7 @@
 // graphic control block (that index becomes transparent black). Further
 // frames and the image's left/top offsets are ignored; the result has the
 // size of the first image descriptor.
-#include "framework/ImageLoader.h"
+#include "framework/imageio/ImageLoader.h"
 
 #include <cstddef>
 #include <cstdint>

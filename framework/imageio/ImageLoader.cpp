@@ -1,9 +1,9 @@
-#include "framework/ImageLoader.h"
+#include "framework/imageio/ImageLoader.h"
 
-#include "framework/GifReader.h"
-#include "framework/JpegReader.h"
-#include "framework/PngReader.h"
-#include "framework/TgaReader.h"
+#include "framework/imageio/GifReader.h"
+#include "framework/imageio/JpegReader.h"
+#include "framework/imageio/PngReader.h"
+#include "framework/imageio/TgaReader.h"
 #include "framework/platform/Files.h"
 
 #include <algorithm>

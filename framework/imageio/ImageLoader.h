@@ -1,4 +1,8 @@
 #pragma once
+// framework/imageio/: reading image files (PNG, JPEG, GIF, TGA) into images,
+// and writing PNG. It may use base/, platform/ (files) and graphics/ (the
+// image type), nothing else.
+//
 // Image files: PNG (libpng), JPEG (libjpeg), GIF and 32-bit TGA (our own
 // readers). A name without extension tries .tga, .jpg, .png and .gif in that
 // order; an alpha companion ("_" + name in the same folder, or name + "_")
@@ -7,7 +11,7 @@
 // Every reader decodes from bytes in memory, refuses sizes beyond the limits
 // below before it allocates anything, and never reads past the data it was
 // given, so a broken or hostile file costs a null result and nothing else.
-#include "framework/Image.h"
+#include "framework/graphics/Image.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "framework/JpegReader.h"
+#include "framework/imageio/JpegReader.h"
 
 #include <cstdio> // jpeglib.h needs FILE declared first
 #include <csetjmp>

@@ -2,7 +2,7 @@
 // JPEG decoding through libjpeg for the image loader: colour and grey,
 // baseline and progressive, always opaque. libjpeg's fatal errors come back
 // here instead of ending the program, and its warnings are kept quiet.
-#include "framework/ImageLoader.h"
+#include "framework/imageio/ImageLoader.h"
 
 #include <cstddef>
 #include <cstdint>

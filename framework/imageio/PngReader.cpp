@@ -1,4 +1,4 @@
-#include "framework/PngReader.h"
+#include "framework/imageio/PngReader.h"
 
 #include <png.h>
 

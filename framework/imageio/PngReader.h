@@ -3,7 +3,7 @@
 // depth comes out as 8-bit ARGB: palettes and grey expanded, tRNS turned into
 // alpha, an opaque alpha added where the file has none, 16-bit channels cut
 // to their high byte, interlaced files put back together.
-#include "framework/ImageLoader.h"
+#include "framework/imageio/ImageLoader.h"
 
 #include <cstddef>
 #include <cstdint>

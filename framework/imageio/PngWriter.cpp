@@ -1,4 +1,4 @@
-#include "framework/PngWriter.h"
+#include "framework/imageio/PngWriter.h"
 
 #include "framework/platform/Files.h"
 

@@ -1,4 +1,4 @@
-#include "framework/TgaReader.h"
+#include "framework/imageio/TgaReader.h"
 
 namespace Quill::ImageLib {
 

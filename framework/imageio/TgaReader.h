@@ -2,7 +2,7 @@
 // The one TGA variant the game's art uses: uncompressed 32-bit pixels with a
 // top-left origin and 8 alpha bits (descriptor 0x28), right after the 18-byte
 // header. Its little-endian BGRA pixels are our ARGB values as they stand.
-#include "framework/ImageLoader.h"
+#include "framework/imageio/ImageLoader.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "framework/IniFile.h"
+#include "framework/ini/IniFile.h"
 
 #include "framework/platform/Files.h"
 

@@ -1,4 +1,6 @@
 #pragma once
+// framework/ini/: the INI files. It may use base/ and platform/ (files).
+//
 // Our INI profile functions: the reader and writer behind config.ini,
 // language.ini, sound.ini, scores.ini and saved.ini. Section and key names
 // compare without regard to case or surrounding blanks, and the first

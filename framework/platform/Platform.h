@@ -1,4 +1,6 @@
 #pragma once
+// framework/platform/: the only folder that includes SDL. It may use base/.
+//
 // The platform layer: everything the framework asks of the operating system,
 // behind one interface. Two implementations exist: SdlPlatform (a real window,
 // events and audio) and HeadlessPlatform (no window, injected input, captured
@@ -8,7 +10,7 @@
 // message numbers the game logic is written against) with their two
 // parameters; mouse positions are already mapped into the logical screen
 // (the back buffer's size), whatever the window's real size is.
-#include "framework/Rect.h"
+#include "framework/base/Rect.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "framework/BassMusicInterface.h"
+#include "framework/sound/BassMusicInterface.h"
 
 #include <algorithm>
 #include <chrono>

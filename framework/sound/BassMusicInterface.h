@@ -9,9 +9,9 @@
 // With a decode thread the streams are decoded ahead in the background; without
 // one (tests) Update tops them up itself, so a test drives everything from one
 // thread: Update, then render the mixer.
-#include "framework/Mixer.h"
-#include "framework/MusicInterface.h"
-#include "framework/MusicStream.h"
+#include "framework/sound/Mixer.h"
+#include "framework/sound/MusicInterface.h"
+#include "framework/sound/MusicStream.h"
 
 #include <condition_variable>
 #include <map>

@@ -1,6 +1,6 @@
-#include "framework/DSoundInstance.h"
+#include "framework/sound/DSoundInstance.h"
 
-#include "framework/DSoundManager.h"
+#include "framework/sound/DSoundManager.h"
 
 #include <algorithm>
 #include <cmath>

@@ -5,8 +5,8 @@
 // master volume times its own volume times its base volume, turned into an
 // attenuation like a classic sound device's; its pan is its base pan plus its
 // own pan.
-#include "framework/Mixer.h"
-#include "framework/SoundInstance.h"
+#include "framework/sound/Mixer.h"
+#include "framework/sound/SoundInstance.h"
 
 #include <memory>
 

@@ -1,4 +1,4 @@
-#include "framework/DSoundManager.h"
+#include "framework/sound/DSoundManager.h"
 
 #include "framework/platform/Platform.h"
 

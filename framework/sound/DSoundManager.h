@@ -10,10 +10,10 @@
 //
 // The loading thread loads sounds while the main thread already plays others,
 // so the sound table is guarded; the channels belong to the main thread.
-#include "framework/DSoundInstance.h"
-#include "framework/Mixer.h"
-#include "framework/SoundManager.h"
-#include "framework/SoundReaders.h"
+#include "framework/sound/DSoundInstance.h"
+#include "framework/sound/Mixer.h"
+#include "framework/sound/SoundManager.h"
+#include "framework/sound/SoundReaders.h"
 
 #include <array>
 #include <memory>

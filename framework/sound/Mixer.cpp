@@ -1,6 +1,6 @@
-#include "framework/Mixer.h"
+#include "framework/sound/Mixer.h"
 
-#include "framework/MusicStream.h"
+#include "framework/sound/MusicStream.h"
 #include "framework/platform/Platform.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
-#include "framework/MusicStream.h"
+#include "framework/sound/MusicStream.h"
 
-#include "framework/Mixer.h"
+#include "framework/sound/Mixer.h"
 
 #include <algorithm>
 #include <cctype>

@@ -8,7 +8,7 @@
 // seam as across any other frame.
 //
 // Ogg Vorbis files are decoded as they play; WAV files are read whole.
-#include "framework/SoundReaders.h"
+#include "framework/sound/SoundReaders.h"
 
 #include <atomic>
 #include <cstdint>

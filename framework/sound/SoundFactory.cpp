@@ -1,8 +1,8 @@
-#include "framework/BassMusicInterface.h"
-#include "framework/DSoundManager.h"
-#include "framework/Mixer.h"
-#include "framework/MusicInterface.h"
-#include "framework/SoundManager.h"
+#include "framework/sound/BassMusicInterface.h"
+#include "framework/sound/DSoundManager.h"
+#include "framework/sound/Mixer.h"
+#include "framework/sound/MusicInterface.h"
+#include "framework/sound/SoundManager.h"
 #include "framework/platform/Platform.h"
 
 #include <mutex>

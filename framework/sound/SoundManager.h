@@ -1,8 +1,12 @@
 #pragma once
+// framework/sound/: the sound manager and its instances, the sound file
+// readers, our mixer and the streamed music. It may use base/ and platform/
+// (the audio device, files), never graphics or widgets.
+//
 // Short sounds decoded into memory under ids 0..255, played on 32 channels.
 // The base class is the silent stand-in used when there is no audio device:
 // every load fails and no instance is ever handed out.
-#include "framework/SoundInstance.h"
+#include "framework/sound/SoundInstance.h"
 
 #include <memory>
 #include <string>

@@ -1,4 +1,4 @@
-#include "framework/SoundReaders.h"
+#include "framework/sound/SoundReaders.h"
 
 #include "framework/platform/Files.h"
 

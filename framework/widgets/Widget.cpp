@@ -1,6 +1,6 @@
-#include "framework/Widget.h"
+#include "framework/widgets/Widget.h"
 
-#include "framework/WidgetManager.h"
+#include "framework/widgets/WidgetManager.h"
 #include "framework/platform/Platform.h"
 
 #include <algorithm>

@@ -3,8 +3,8 @@
 // operations the widget manager calls. Mouse coordinates given to a widget are
 // relative to its top-left corner. Click counts: 1 left, 2 left double,
 // -1 right, -2 right double, 3 middle; button numbers 0 left, 1 right, 2 middle.
-#include "framework/Color.h"
-#include "framework/Rect.h"
+#include "framework/base/Color.h"
+#include "framework/base/Rect.h"
 
 #include <cstdint>
 #include <vector>

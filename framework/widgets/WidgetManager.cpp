@@ -1,6 +1,6 @@
-#include "framework/WidgetManager.h"
+#include "framework/widgets/WidgetManager.h"
 
-#include "framework/DDInterface.h"
+#include "framework/graphics/DDInterface.h"
 #include "framework/platform/Platform.h"
 
 #include <algorithm>

@@ -1,13 +1,16 @@
 #pragma once
+// framework/widgets/: widgets and the manager that routes input to them and
+// draws them. It may use base/, platform/ and graphics/.
+//
 // The flat, z-ordered list of widgets (first = bottom). It turns the queued
 // window input into calls on widgets, runs their fixed-rate updates and redraws
 // the dirty ones into the back buffer. The manager never deletes widgets.
 // The game's loading thread may add, focus, resize and invalidate widgets
 // while the main thread updates and draws, so list changes and passes over
 // the list are serialised by one lock.
-#include "framework/Graphics.h"
-#include "framework/Image.h"
-#include "framework/Widget.h"
+#include "framework/graphics/Graphics.h"
+#include "framework/graphics/Image.h"
+#include "framework/widgets/Widget.h"
 
 #include <cstdint>
 #include <memory>

@@ -2,9 +2,9 @@
 // that leaves a screenshot behind.
 #include "app/Program.h"
 #include "app/support/GameDriver.h"
-#include "tests/framework/AppTestSupport.h"
+#include "framework/app/AppTestSupport.h"
 
-#include "framework/ImageLoader.h"
+#include "framework/imageio/ImageLoader.h"
 
 #include <gtest/gtest.h>
 

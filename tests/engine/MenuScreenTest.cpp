@@ -3,7 +3,7 @@
 #include "TextureFixture.h"
 #include "engine/Config.h"
 #include "engine/SoundEvents.h"
-#include "framework/IniFile.h"
+#include "framework/ini/IniFile.h"
 #include "framework/platform/Files.h"
 #include "framework/platform/HeadlessPlatform.h"
 #include "support/StubSoundManager.h"

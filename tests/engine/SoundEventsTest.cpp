@@ -2,9 +2,9 @@
 
 #include "engine/AppLog.h"
 #include "engine/RandomInt.h"
-#include "framework/DSoundManager.h"
-#include "framework/QuillAppBase.h"
-#include "framework/SoundTestFiles.h"
+#include "framework/sound/DSoundManager.h"
+#include "framework/app/QuillAppBase.h"
+#include "framework/sound/SoundTestFiles.h"
 #include "framework/platform/Files.h"
 #include "framework/platform/HeadlessPlatform.h"
 #include "support/StubSoundManager.h"

@@ -6,8 +6,8 @@
 #include "engine/AppLog.h"
 #include "engine/Language.h"
 #include "engine/TextureManager.h"
-#include "framework/Graphics.h"
-#include "framework/Image.h"
+#include "framework/graphics/Graphics.h"
+#include "framework/graphics/Image.h"
 #include "support/TempWorkFolder.h"
 
 #include <gtest/gtest.h>

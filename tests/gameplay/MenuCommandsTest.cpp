@@ -11,9 +11,9 @@
 #include "engine/HighScoreTable.h"
 #include "engine/TextureManager.h"
 
-#include "framework/Graphics.h"
-#include "framework/Image.h"
-#include "framework/QuillAppBase.h"
+#include "framework/graphics/Graphics.h"
+#include "framework/graphics/Image.h"
+#include "framework/app/QuillAppBase.h"
 
 #include <cstring>
 #include <string>

@@ -15,7 +15,7 @@
 #include "engine/SoundEvents.h"
 #include "engine/TextureManager.h"
 
-#include "framework/PngWriter.h"
+#include "framework/imageio/PngWriter.h"
 #include "framework/support/TestFiles.h"
 
 #include <gtest/gtest.h>

@@ -2,9 +2,9 @@
 // Helpers of the content tests: paths into the generated game folder, and
 // images, INI values and decoded sounds read through the game's own readers,
 // and the shape classes as classes.xml lists them.
-#include "framework/ImageLoader.h"
-#include "framework/IniFile.h"
-#include "framework/SoundReaders.h"
+#include "framework/imageio/ImageLoader.h"
+#include "framework/ini/IniFile.h"
+#include "framework/sound/SoundReaders.h"
 
 #include <tinyxml.h>
 

@@ -3,8 +3,8 @@
 // every load by file name (without its extension), every play with the
 // volume set for that sound. With requireFile a load succeeds only when the
 // .wav or .ogg file exists in the working folder.
-#include "framework/SoundInstance.h"
-#include "framework/SoundManager.h"
+#include "framework/sound/SoundInstance.h"
+#include "framework/sound/SoundManager.h"
 #include "framework/platform/Files.h"
 
 #include <gtest/gtest.h>

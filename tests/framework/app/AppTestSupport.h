@@ -3,8 +3,8 @@
 // test, the headless platform on a manual clock installed as the platform, a
 // small application that stays in its folder and never checks for a second
 // copy, and a widget that writes down what reaches it.
-#include "framework/Graphics.h"
-#include "framework/QuillAppBase.h"
+#include "framework/graphics/Graphics.h"
+#include "framework/app/QuillAppBase.h"
 #include "framework/platform/HeadlessPlatform.h"
 #include "framework/support/TestFiles.h"
 

@@ -1,6 +1,6 @@
 // The real scheduler on the manual clock: updates, draws and sleeps as the
 // clock and the display dictate.
-#include "AppTestSupport.h"
+#include "framework/app/AppTestSupport.h"
 
 #include <atomic>
 #include <cmath>

@@ -1,6 +1,6 @@
 // The registry-style settings: the file store itself and the settings the
 // application reads at start and writes at the end.
-#include "AppTestSupport.h"
+#include "framework/app/AppTestSupport.h"
 
 #include "framework/platform/SettingsStore.h"
 

@@ -1,7 +1,7 @@
 // Window events through the window procedure and the deferred queue to the
 // widgets; focus and muting; screen-mode switches; placement of the window;
 // a lost display.
-#include "AppTestSupport.h"
+#include "framework/app/AppTestSupport.h"
 
 #include "framework/platform/InstanceLock.h"
 #include "framework/platform/SettingsStore.h"

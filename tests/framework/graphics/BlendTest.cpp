@@ -1,8 +1,8 @@
 // Every set of span loops against the per-pixel rule, bit for bit: random
 // pixels, tints, modes, counts, alignments and row pitches, plus exhaustive
 // sweeps over the alpha pairs where the divisions live.
-#include "framework/Blend.h"
-#include "BlendTestSupport.h"
+#include "framework/graphics/Blend.h"
+#include "framework/graphics/BlendTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // Shared by the blend and sampler tests: the drawing paths this machine runs,
 // a scope that forces one, and random pixels and tints with the alpha
 // structures the fast loops take shortcuts on.
-#include "framework/Blend.h"
+#include "framework/graphics/Blend.h"
 
 #include <array>
 #include <cstdint>

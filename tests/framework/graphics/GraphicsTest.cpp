@@ -1,8 +1,8 @@
 // The pixel rules of the renderer and the geometry of Graphics: colours,
 // composition, clipping, source rectangles, translation, stretching and the
 // turn direction of rotated drawing.
-#include "framework/Blend.h"
-#include "framework/Graphics.h"
+#include "framework/graphics/Blend.h"
+#include "framework/graphics/Graphics.h"
 
 #include <gtest/gtest.h>
 

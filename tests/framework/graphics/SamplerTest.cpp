@@ -2,11 +2,11 @@
 // sampler, bit for bit: turned rows with random positions (the clear fringe
 // and the run of pixels that can reach the source), then whole draws with
 // random images, scales, angles, clips, tints, modes and destinations.
-#include "framework/Blend.h"
-#include "framework/Image.h"
-#include "framework/Sampler.h"
+#include "framework/graphics/Blend.h"
+#include "framework/graphics/Image.h"
+#include "framework/graphics/Sampler.h"
 
-#include "BlendTestSupport.h"
+#include "framework/graphics/BlendTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "framework/ImageLoader.h"
+#include "framework/imageio/ImageLoader.h"
 
-#include "framework/ImageTestSupport.h"
+#include "framework/imageio/ImageTestSupport.h"
 
 #include <gtest/gtest.h>
 

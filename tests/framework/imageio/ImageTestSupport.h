@@ -2,7 +2,7 @@
 // Shared by the image loader and image reader tests: the committed reference
 // corpus (each picture beside its ImageMagick decode as raw R, G, B, A bytes),
 // a fresh temporary folder per test, and small TGA files built byte by byte.
-#include "framework/ImageLoader.h"
+#include "framework/imageio/ImageLoader.h"
 #include "framework/support/TestFiles.h"
 
 #include <cstdint>

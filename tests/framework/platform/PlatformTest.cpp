@@ -1,11 +1,11 @@
 // The platform pieces that stand on their own: the letterbox and pointer
 // mapping, text input, the single-instance lock, the PNG writer, the display
 // interface, and the SDL platform on its dummy drivers.
-#include "AppTestSupport.h"
+#include "framework/app/AppTestSupport.h"
 
-#include "framework/DDInterface.h"
-#include "framework/ImageLoader.h"
-#include "framework/PngWriter.h"
+#include "framework/graphics/DDInterface.h"
+#include "framework/imageio/ImageLoader.h"
+#include "framework/imageio/PngWriter.h"
 #include "framework/platform/InstanceLock.h"
 #include "framework/platform/SdlPlatform.h"
 

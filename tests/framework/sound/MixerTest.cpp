@@ -1,8 +1,8 @@
-#include "framework/Mixer.h"
+#include "framework/sound/Mixer.h"
 
-#include "framework/DSoundManager.h"
-#include "framework/MusicInterface.h"
-#include "framework/SoundTestFiles.h"
+#include "framework/sound/DSoundManager.h"
+#include "framework/sound/MusicInterface.h"
+#include "framework/sound/SoundTestFiles.h"
 #include "framework/platform/HeadlessPlatform.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "framework/BassMusicInterface.h"
+#include "framework/sound/BassMusicInterface.h"
 
-#include "framework/SoundTestFiles.h"
+#include "framework/sound/SoundTestFiles.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "framework/SoundReaders.h"
+#include "framework/sound/SoundReaders.h"
 
-#include "framework/DSoundManager.h"
-#include "framework/SoundTestFiles.h"
+#include "framework/sound/DSoundManager.h"
+#include "framework/sound/SoundTestFiles.h"
 #include "framework/platform/Files.h"
 
 #include <gtest/gtest.h>

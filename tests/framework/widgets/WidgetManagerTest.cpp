@@ -1,8 +1,8 @@
 // The widget manager as the window input drives it: hit tests, hover, drag,
 // clicks per button, keys and focus, removal while buttons are held, update
 // passes and the redraw of dirty widgets.
-#include "framework/Graphics.h"
-#include "framework/WidgetManager.h"
+#include "framework/graphics/Graphics.h"
+#include "framework/widgets/WidgetManager.h"
 #include "framework/platform/Platform.h"
 
 #include <gtest/gtest.h>

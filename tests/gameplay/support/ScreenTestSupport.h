@@ -7,9 +7,9 @@
 
 #include "engine/Language.h"
 #include "engine/TextureManager.h"
-#include "framework/Graphics.h"
-#include "framework/Image.h"
-#include "framework/PngWriter.h"
+#include "framework/graphics/Graphics.h"
+#include "framework/graphics/Image.h"
+#include "framework/imageio/PngWriter.h"
 
 #include <algorithm>
 #include <cstdint>
