@@ -14,6 +14,7 @@
 #include "engine/Config.h"
 #include "engine/HighScoreTable.h"
 #include "engine/Language.h"
+#include "engine/PlayerFolder.h"
 #include "engine/RandomInt.h"
 #include "engine/SoundEvents.h"
 #include "engine/TextureManager.h"
@@ -86,6 +87,7 @@ GameApp::GameApp() {
     height = 600;
     vsyncPacing = true;
     AppLog("*** SESSION STARTED ***", LogNewFile | LogTime | LogFrame);
+    AppLog(DescribePlayerFolder().c_str(), PlayerFolderWritable() ? LogTime : LogTime | LogWarning);
     TheGame().LoadMenuScreens();
     SetStateChangedHook(ScreenChanged);
     TheGameSeams().drawStatePicture = DrawMenuStill;

@@ -3,6 +3,7 @@
 #include "app/GameApp.h"
 
 #include "engine/Config.h"
+#include "engine/PlayerFolder.h"
 #include "framework/imageio/PngWriter.h"
 #include "framework/platform/Files.h"
 #include "framework/platform/HeadlessPlatform.h"
@@ -20,6 +21,7 @@ const char* kUsage =
     "  --headless            run without a window or sound\n"
     "  --frames N            stop after N frames drawn after loading\n"
     "  --screenshot FILE.png save the last picture when the program ends\n"
+    "  --data DIR            read the game's data from DIR\n"
     "  --help                show this text\n"
     "  --version             show the version\n";
 
@@ -33,6 +35,20 @@ bool ParseCount(const std::string& text, int& out) {
     if (v <= 0) return false;
     out = v;
     return true;
+}
+
+// The file every game folder has; its presence says "the data is here".
+bool HoldsGameData(const std::string& folder) { return FileExists(folder + "/language.ini"); }
+
+std::string Absolute(const std::string& path) {
+    return !path.empty() && path[0] == '/' ? path : GetWorkingFolder() + "/" + path;
+}
+
+// "/usr/games/../share/velmora" reads better in the log as "/usr/share/velmora".
+std::string ParentOf(const std::string& folder) {
+    size_t slash = folder.find_last_of('/');
+    if (slash == std::string::npos) return folder + "/..";
+    return slash == 0 ? "/" : folder.substr(0, slash);
 }
 } // namespace
 
@@ -62,12 +78,26 @@ bool ParseProgramOptions(const std::vector<std::string>& args, ProgramOptions& o
                 return false;
             }
             options.screenshot = args[++i];
+        } else if (a == "--data") {
+            if (!hasNext || args[i + 1].empty()) {
+                error = "--data needs a folder";
+                return false;
+            }
+            options.data = args[++i];
         } else {
             error = "unknown option '" + a + "'";
             return false;
         }
     }
     return true;
+}
+
+DataLocation FindDataFolder(const std::string& programFolder, const std::string& dataOption) {
+    if (!dataOption.empty()) return {dataOption, false};
+    if (HoldsGameData(programFolder)) return {programFolder, false};
+    const std::string shared = ParentOf(programFolder) + "/share/velmora";
+    if (HoldsGameData(shared)) return {shared, true};
+    return {programFolder, false};
 }
 
 int RunProgram(int argc, char** argv) {
@@ -86,10 +116,10 @@ int RunProgram(int argc, char** argv) {
         std::puts("velmora 2.1");
         return 0;
     }
-    // The program makes its own folder the working folder, so a relative
-    // screenshot name is fixed against the folder it was started in.
-    if (!options.screenshot.empty() && options.screenshot[0] != '/')
-        options.screenshot = GetWorkingFolder() + "/" + options.screenshot;
+    // The program makes its data folder the working folder, so relative
+    // names are fixed against the folder it was started in.
+    if (!options.screenshot.empty()) options.screenshot = Absolute(options.screenshot);
+    if (!options.data.empty()) options.data = Absolute(options.data);
 
     if (options.headless) {
         SetPlatform(std::make_unique<HeadlessPlatform>(false));
@@ -102,9 +132,18 @@ int RunProgram(int argc, char** argv) {
         SetPlatform(std::move(sdl));
     }
 
-    // Everything the game reads and writes lies in its own folder, and the
-    // application reads its language and menus as it is made: go there first.
-    SetWorkingFolder(GetProgramFolder());
+    // The application reads its language and menus as it is made: find the
+    // data and the player's folder first.
+    const DataLocation data = FindDataFolder(GetProgramFolder(), options.data);
+    if (!SetWorkingFolder(data.folder)) {
+        std::fprintf(stderr, "velmora: cannot open the data folder '%s'\n", data.folder.c_str());
+        SetPlatform(nullptr);
+        return 1;
+    }
+    const PlayerFolderChoice player =
+        ChoosePlayerFolder(data.folder, data.installed, std::getenv("XDG_DATA_HOME"), HomeFolder().c_str());
+    UsePlayerFolder(player, data.folder);
+    if (!PlayerFolderWritable()) std::fprintf(stderr, "velmora: %s\n", DescribePlayerFolder().c_str());
     // The screen mode is the options screen's check box; a choice made here
     // is the player's new choice.
     if (options.screen != ProgramOptions::Screen::Stored)
@@ -114,6 +153,8 @@ int RunProgram(int argc, char** argv) {
     {
         auto app = std::make_unique<GameApp>();
         app->frameLimit = options.frames;
+        // The data folder found above is the working folder for the whole run.
+        app->keepWorkingFolder = true;
         app->noSound = options.headless;
         // Headless runs are tools and tests; they never stand in a user's way.
         app->singleInstance = !options.headless;

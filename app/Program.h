@@ -7,7 +7,12 @@
 //   --headless                  no window and no sound
 //   --frames N                  stop after N frames drawn once loading has ended
 //   --screenshot FILE.png       save the last picture on exit
+//   --data DIR                  read the game's data from DIR
 //   --help, --version
+//
+// The data is found from the program's own place, never from the working
+// folder: beside the program (a build folder), else in ../share/velmora (an
+// installed tree); --data overrides both.
 #include <string>
 #include <vector>
 
@@ -17,6 +22,7 @@ struct ProgramOptions {
     bool headless = false;
     int frames = 0;
     std::string screenshot;
+    std::string data;
     bool help = false;
     bool version = false;
 };
@@ -24,6 +30,16 @@ struct ProgramOptions {
 // Fills `options` from the arguments (without the program name). On a bad
 // argument returns false with a message for the user in `error`.
 bool ParseProgramOptions(const std::vector<std::string>& args, ProgramOptions& options, std::string& error);
+
+// Where the game's data lies and whether it is an installed (read-only) tree.
+struct DataLocation {
+    std::string folder;
+    bool installed = false;
+};
+// `dataOption` (--data, absolute) wins; else `programFolder` when it holds
+// the data; else programFolder/../share/velmora when that does; else the
+// program's folder, where loading will then report what is missing.
+DataLocation FindDataFolder(const std::string& programFolder, const std::string& dataOption);
 
 // The whole program; returns the exit code (0 done, 1 no display or a failed
 // screenshot, 2 bad options).

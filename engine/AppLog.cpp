@@ -1,5 +1,6 @@
 #include "engine/AppLog.h"
 
+#include "engine/PlayerFolder.h"
 #include "framework/platform/Files.h"
 
 #include <cstdarg>
@@ -35,7 +36,7 @@ void WriteFrame(std::FILE* f) {
 void AppLog(const char* message, int flags) {
     std::lock_guard<std::mutex> hold(LogLock());
     std::string& folder = LogFolder();
-    if (folder.empty()) folder = Quill::GetWorkingFolder();
+    if (folder.empty()) folder = PlayerFolder();
     std::FILE* f = Quill::OpenFile(folder + "\\app.log", (flags & LogNewFile) ? "w" : "a");
     if (!f) return;
     if (flags & LogFrame) WriteFrame(f);

@@ -1,6 +1,6 @@
 #pragma once
-// The diagnostic log app.log, in the folder that was current at the first
-// call. One call writes all its output before another thread's call starts.
+// The diagnostic log app.log, in the player's folder (engine/PlayerFolder.h)
+// as it was at the first call. One call writes all its output before another thread's call starts.
 // A log that cannot be opened loses the message without a word.
 
 enum AppLogFlags : int {
@@ -16,5 +16,5 @@ void AppLog(const char* message, int flags = 0);
 void AppLogf(int flags, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
 // Test hook only: forgets the log folder, so the next call fixes it anew in
-// the then current working folder. The game never calls it.
+// the then current player's folder. The game never calls it.
 void AppLogResetForTests();

@@ -1,5 +1,6 @@
 #include "engine/Config.h"
 
+#include "engine/PlayerFolder.h"
 #include "framework/ini/IniFile.h"
 #include "framework/platform/Files.h"
 
@@ -42,14 +43,17 @@ bool IniGetString(const char* section, const char* key, char* out) {
     if (!out) return false;
     out[0] = '\0';
     if (!section || !key) return false;
-    std::string value = Quill::IniReadString(WorkingFilePath(kConfigFile), section, key);
+    std::string value = Quill::IniReadString(PlayerFilePath(kConfigFile), section, key);
+    // A key the player never set comes from the game's shipped config.ini.
+    if (value.empty() && PlayerFolder() != GameDataFolder())
+        value = Quill::IniReadString(Quill::NativePath(GameDataFolder() + "\\" + kConfigFile), section, key);
     CopyString(out, 256, value.c_str());
     return out[0] != '\0';
 }
 
 void IniSetString(const char* section, const char* key, const char* value) {
     if (!section || !key || !value) return;
-    Quill::IniWriteString(WorkingFilePath(kConfigFile), section, key, value);
+    Quill::IniWriteString(PlayerFilePath(kConfigFile), section, key, value);
 }
 
 void IniGetFloat(const char* section, const char* key, float& out) {
@@ -76,12 +80,12 @@ void IniSetInt(const char* section, const char* key, int value) {
 
 bool IniGetStruct(const char* section, const char* key, void* block, size_t size, const char* fileName) {
     if (!section || !key || !fileName) return false;
-    return Quill::IniReadStruct(WorkingFilePath(fileName), section, key, block, size);
+    return Quill::IniReadStruct(PlayerFileToRead(fileName), section, key, block, size);
 }
 
 bool IniSetStruct(const char* section, const char* key, const void* block, size_t size, const char* fileName) {
     if (!section || !key || !fileName) return false;
-    return Quill::IniWriteStruct(WorkingFilePath(fileName), section, key, block, size);
+    return Quill::IniWriteStruct(PlayerFilePath(fileName), section, key, block, size);
 }
 
 bool CopyString(char* dest, const char* source) {

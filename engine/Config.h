@@ -1,7 +1,8 @@
 #pragma once
 // The game's settings files. The Ini* getters and setters work on config.ini
-// in the current working folder; the struct pair keeps binary blocks (high
-// scores, saved games) in any named INI file. Paths are built at each call,
+// in the player's folder (engine/PlayerFolder.h); the struct pair keeps binary
+// blocks (high scores, saved games) in any named INI file there. Reads fall
+// back to the copy the game folder ships. Paths are built at each call,
 // nothing is cached, and no call throws. Null arguments are refused (false,
 // or nothing done).
 #include <cstddef>

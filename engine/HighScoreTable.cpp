@@ -2,6 +2,7 @@
 
 #include "engine/AppLog.h"
 #include "engine/Config.h"
+#include "engine/PlayerFolder.h"
 #include "framework/platform/Files.h"
 
 #include <cstring>
@@ -23,7 +24,7 @@ bool HighScoreTable::LoadScores() {
     if (!IniGetStruct(Section, Key, lists, sizeof lists, FileName)) {
         std::memset(lists, 0, sizeof lists);
         // No file at all is the first start; anything else was damaged.
-        if (Quill::FileExists(WorkingFilePath(FileName)))
+        if (Quill::FileExists(PlayerFileToRead(FileName)))
             AppLogf(LogWarning, "High scores in '%s' are unreadable; the lists start empty", FileName);
         return false;
     }

@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <fnmatch.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 
 namespace Quill {
 
@@ -117,6 +119,33 @@ std::string GetProgramFolder() {
 bool MakeFolder(const std::string& folder) {
     std::string native = NativePath(folder);
     return mkdir(native.c_str(), 0755) == 0 || errno == EEXIST;
+}
+
+bool MakeFolders(const std::string& folder) {
+    std::string native = NativePath(folder);
+    for (size_t slash = native.find('/', 1); slash != std::string::npos; slash = native.find('/', slash + 1))
+        MakeFolder(native.substr(0, slash));
+    if (!MakeFolder(native)) return false;
+    struct stat st;
+    return stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool FolderWritable(const std::string& folder) {
+    std::string native = NativePath(folder);
+    struct stat st;
+    // access() answers for this user, ACLs and read-only mounts included.
+    return stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && access(native.c_str(), W_OK | X_OK) == 0;
+}
+
+std::string HomeFolder() {
+    const char* home = std::getenv("HOME");
+    if (home && *home) return home;
+    struct passwd entry;
+    struct passwd* found = nullptr;
+    char buffer[4096];
+    if (getpwuid_r(getuid(), &entry, buffer, sizeof buffer, &found) == 0 && found && found->pw_dir)
+        return found->pw_dir;
+    return "";
 }
 
 } // namespace Quill

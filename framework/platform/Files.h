@@ -31,5 +31,11 @@ bool SetWorkingFolder(const std::string& folder);
 // The folder that holds the running program.
 std::string GetProgramFolder();
 bool MakeFolder(const std::string& folder);
+// Makes the folder and every missing folder above it; true when it exists.
+bool MakeFolders(const std::string& folder);
+// True when files can be made in the folder by this process.
+bool FolderWritable(const std::string& folder);
+// The user's home folder: $HOME, else the password database's entry ("" when neither).
+std::string HomeFolder();
 
 } // namespace Quill

@@ -106,12 +106,6 @@ uint32_t DwordValue(const std::string& bytes) {
     return v;
 }
 
-bool MakeFolders(const std::string& folder) {
-    for (size_t slash = folder.find('/', 1); slash != std::string::npos; slash = folder.find('/', slash + 1))
-        MakeFolder(folder.substr(0, slash));
-    return MakeFolder(folder);
-}
-
 } // namespace
 
 SettingsStore::SettingsStore(std::string productKey) : key(std::move(productKey)) {}

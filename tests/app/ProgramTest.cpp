@@ -13,6 +13,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -27,15 +28,10 @@ struct ProgramRun {
     std::string output;
 };
 
-// Runs a copy of the program in `folder` over the game's data, so that its
-// settings, lock, log, options and scores all stay in that folder.
-ProgramRun RunVelmora(const std::string& folder, const std::string& arguments) {
-    std::ifstream existing(folder + "/velmora");
-    if (!existing && !PrepareGameFolder(folder, true)) ADD_FAILURE() << "the game folder has not been built";
-    std::string command = "cd '" + folder + "' && VELMORA_CONFIG_HOME='" + folder + "' XDG_RUNTIME_DIR='" + folder +
-                          "' ./velmora " + arguments + " 2>&1";
+// Runs `command` through the shell and collects its exit code and output.
+ProgramRun RunCommand(const std::string& command) {
     ProgramRun run;
-    FILE* pipe = popen(command.c_str(), "r");
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
     if (!pipe) return run;
     char buffer[4096];
     size_t n;
@@ -45,10 +41,31 @@ ProgramRun RunVelmora(const std::string& folder, const std::string& arguments) {
     return run;
 }
 
+// Runs a copy of the program in `folder` over the game's data, so that its
+// settings, lock, log, options and scores all stay in that folder.
+ProgramRun RunVelmora(const std::string& folder, const std::string& arguments) {
+    std::ifstream existing(folder + "/velmora");
+    if (!existing && !PrepareGameFolder(folder, true)) ADD_FAILURE() << "the game folder has not been built";
+    return RunCommand("cd '" + folder + "' && VELMORA_CONFIG_HOME='" + folder + "' XDG_RUNTIME_DIR='" + folder +
+                      "' ./velmora " + arguments);
+}
+
+// Every file under `folder`, with its size: a fingerprint of what was written.
+std::string Listing(const std::string& folder) {
+    std::string out;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder, error)) {
+        out += entry.path().string();
+        if (entry.is_regular_file(error) && !entry.is_symlink(error)) out += " " + std::to_string(entry.file_size());
+        out += "\n";
+    }
+    return out;
+}
+
 TEST(ProgramOptionsTest, ParsesWhatItKnowsAndRefusesTheRest) {
     const std::vector<std::string> refused[] = {
         {"--frames"},   {"--frames", "0"},  {"--frames", "-5"}, {"--frames", "12x"}, {"--frames", "99999999999"},
-        {"--screenshot"}, {"--screenshot", ""}, {"--bogus"}, {"windowed"}};
+        {"--screenshot"}, {"--screenshot", ""}, {"--data"}, {"--data", ""}, {"--bogus"}, {"windowed"}};
     for (const std::vector<std::string>& args : refused) {
         ProgramOptions options;
         std::string error;
@@ -118,6 +135,49 @@ TEST(ProgramTest, TheScreenModeOptionIsThePlayersNewChoice) {
     EXPECT_NE(ReadText(folder.path + "/Velmora.settings").find("4\tScreenMode\t0\n"), std::string::npos);
     ASSERT_EQ(RunVelmora(folder.path, "--headless --fullscreen --frames 2").exitCode, 0);
     EXPECT_NE(ReadText(folder.path + "/config.ini").find("btnFullScreen=1"), std::string::npos);
+}
+
+// The program finds its data from where it lies, whatever the working folder:
+// beside it, in ../share/velmora, or where --data says. An installed tree is
+// never written; the player's files go to the per-user folder.
+TEST(ProgramTest, FindsItsDataFromItsOwnPlaceAndKeepsThePlayersFilesInTheirHome) {
+    TempFolder root;
+    const std::string prefix = root / "prefix", data = prefix + "/share/velmora", elsewhere = root / "elsewhere";
+    std::filesystem::create_directories(prefix + "/bin");
+    std::filesystem::create_directories(data);
+    std::filesystem::create_directories(elsewhere);
+    ASSERT_TRUE(PrepareGameFolder(data, false)) << "the game folder has not been built";
+    std::filesystem::copy_file(std::string(VELMORA_GAME_DIR) + "/velmora", prefix + "/bin/velmora");
+    struct Case {
+        const char* name;
+        std::string program;
+        std::string arguments;
+        std::string xdgDataHome; // "" leaves it unset
+        std::string playerFolder;
+    } cases[] = {
+        {"installed, default per-user folder", prefix + "/bin/velmora", "", "", root / "home/.local/share/velmora"},
+        {"installed, XDG_DATA_HOME", prefix + "/bin/velmora", "", root / "xdg", root / "xdg/velmora"},
+        {"--data over a read-only tree's copy", root / "elsewhere/velmora", "--data ../prefix/share/velmora", "",
+         data},
+    };
+    std::filesystem::copy_file(prefix + "/bin/velmora", elsewhere + "/velmora");
+    for (const Case& c : cases) {
+        const std::string before = Listing(prefix);
+        std::string env = "HOME='" + (root / "home") + "' VELMORA_CONFIG_HOME='" + (root / "settings") +
+                          "' XDG_RUNTIME_DIR='" + root.path + "' ";
+        env += c.xdgDataHome.empty() ? "XDG_DATA_HOME= " : "XDG_DATA_HOME='" + c.xdgDataHome + "' ";
+        ProgramRun run = RunCommand("cd '" + elsewhere + "' && " + env + "'" + c.program + "' --headless --frames 5 " +
+                                    c.arguments);
+        ASSERT_EQ(run.exitCode, 0) << c.name << run.output;
+        for (const char* file : {"config.ini", "scores.ini", "app.log"})
+            EXPECT_TRUE(std::ifstream(c.playerFolder + "/" + file).good()) << c.name << " " << file;
+        const std::string log = ReadText(c.playerFolder + "/app.log");
+        EXPECT_NE(log.find("Player files in "), std::string::npos) << c.name << log;
+        EXPECT_EQ(log.find("... FAILED"), std::string::npos) << c.name << log;
+        if (c.playerFolder != data) {
+            EXPECT_EQ(Listing(prefix), before) << c.name;
+        }
+    }
 }
 
 } // namespace
