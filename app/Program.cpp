@@ -1,5 +1,10 @@
 #include "app/Program.h"
 
+// Where the data of an installed game lies, seen from the program's folder.
+#ifndef VELMORA_DATA_FROM_BIN
+#define VELMORA_DATA_FROM_BIN "../share/velmora"
+#endif
+
 #include "app/GameApp.h"
 
 #include "engine/Config.h"
@@ -9,6 +14,7 @@
 #include "framework/platform/HeadlessPlatform.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <cstdlib>
 
 using namespace Quill;
@@ -44,12 +50,12 @@ std::string Absolute(const std::string& path) {
     return !path.empty() && path[0] == '/' ? path : GetWorkingFolder() + "/" + path;
 }
 
-// "/usr/games/../share/velmora" reads better in the log as "/usr/share/velmora".
-std::string ParentOf(const std::string& folder) {
-    size_t slash = folder.find_last_of('/');
-    if (slash == std::string::npos) return folder + "/..";
-    return slash == 0 ? "/" : folder.substr(0, slash);
+// The installed data folder for a program in `programFolder`, tidied so
+// that the log reads "/usr/share/velmora", not "/usr/bin/../share/velmora".
+std::string InstalledDataFolder(const std::string& programFolder) {
+    return std::filesystem::path(programFolder + "/" + VELMORA_DATA_FROM_BIN).lexically_normal().string();
 }
+
 } // namespace
 
 bool ParseProgramOptions(const std::vector<std::string>& args, ProgramOptions& options, std::string& error) {
@@ -95,7 +101,7 @@ bool ParseProgramOptions(const std::vector<std::string>& args, ProgramOptions& o
 DataLocation FindDataFolder(const std::string& programFolder, const std::string& dataOption) {
     if (!dataOption.empty()) return {dataOption, false};
     if (HoldsGameData(programFolder)) return {programFolder, false};
-    const std::string shared = ParentOf(programFolder) + "/share/velmora";
+    const std::string shared = InstalledDataFolder(programFolder);
     if (HoldsGameData(shared)) return {shared, true};
     return {programFolder, false};
 }

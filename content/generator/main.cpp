@@ -3,9 +3,12 @@
 // description and writes a contact sheet of all pictures.
 //
 //   velmora-content --out DIR --language TEMPLATE [--sheet FILE] [--no-music]
+//                   [--icons DIR --app-id ID]
+// (--icons writes the desktop icons, named by the app id, into a hicolor tree)
 // (--no-music skips the slowest part, for quick checks)
 #include "ContactSheet.h"
 #include "FontSheet.h"
+#include "Icons.h"
 #include "MenuArt.h"
 #include "Music.h"
 #include "Output.h"
@@ -21,7 +24,7 @@
 
 int main(int argc, char** argv)
 {
-    std::string out, languageTemplate, sheet;
+    std::string out, languageTemplate, sheet, icons, appId = "org.velmora.Velmora";
     bool music = true;
     for (int i = 1; i < argc; ++i) {
         auto value = [&](std::string& target) {
@@ -40,6 +43,12 @@ int main(int argc, char** argv)
                 return 2;
         } else if (!std::strcmp(argv[i], "--sheet")) {
             if (!value(sheet))
+                return 2;
+        } else if (!std::strcmp(argv[i], "--icons")) {
+            if (!value(icons))
+                return 2;
+        } else if (!std::strcmp(argv[i], "--app-id")) {
+            if (!value(appId))
                 return 2;
         } else if (!std::strcmp(argv[i], "--no-music")) {
             music = false;
@@ -69,6 +78,9 @@ int main(int argc, char** argv)
         Content::MakeMusic(output);
     if (!sheet.empty() && !Content::WriteContactSheet(output, sheet))
         return 1;
+    Content::Output iconOutput(icons);
+    if (!icons.empty())
+        Content::MakeIcons(iconOutput, appId);
     Content::ReleaseFonts();
-    return output.Failed() ? 1 : 0;
+    return output.Failed() || iconOutput.Failed() ? 1 : 0;
 }

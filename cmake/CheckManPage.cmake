@@ -1,0 +1,36 @@
+# The manual page and --help name the same options: every option the program
+# prints is in the page, and the page names no option the program lacks.
+#   cmake -DPROGRAM=path/to/velmora -DMAN=doc/velmora.6 -P CheckManPage.cmake
+execute_process(COMMAND ${PROGRAM} --help OUTPUT_VARIABLE help RESULT_VARIABLE code)
+if(NOT code EQUAL 0)
+  message(FATAL_ERROR "${PROGRAM} --help ended with ${code}")
+endif()
+file(READ ${MAN} page)
+# troff writes a hyphen as "\-".
+string(REPLACE "\\-" "-" page "${page}")
+
+function(options_in text out)
+  string(REGEX MATCHALL "(^|[^A-Za-z0-9-])--[a-z][a-z0-9-]*" found "${text}")
+  set(names)
+  foreach(f ${found})
+    string(REGEX REPLACE "^[^-]?(--.*)$" "\\1" f "${f}")
+    list(APPEND names ${f})
+  endforeach()
+  list(REMOVE_DUPLICATES names)
+  list(SORT names)
+  set(${out} ${names} PARENT_SCOPE)
+endfunction()
+
+options_in("${help}" from_help)
+options_in("${page}" from_page)
+if(NOT from_help)
+  message(FATAL_ERROR "--help names no options")
+endif()
+set(missing ${from_help})
+list(REMOVE_ITEM missing ${from_page})
+set(extra ${from_page})
+list(REMOVE_ITEM extra ${from_help})
+if(missing OR extra)
+  message(FATAL_ERROR "not in the manual page: ${missing}; not in --help: ${extra}")
+endif()
+message(STATUS "the manual page and --help agree: ${from_help}")
