@@ -4,6 +4,9 @@
 #include "engine/Config.h"
 #include "framework/ini/IniFile.h"
 
+#include <cstdlib>
+#include <cstring>
+
 char LanguageName[256];
 
 const char* GetLanguageString(const char* key) {
@@ -23,9 +26,46 @@ const char* GetLanguageString(const char* key) {
     return result;
 }
 
+namespace {
+
+// The languages the game ships, in the order the options screen offers them.
+const char* const kLanguages[] = {"ENGLISH", "GERMAN"};
+
+} // namespace
+
+const char* LanguageForLocale(const char* lcAll, const char* lcMessages, const char* lang) {
+    const char* locale = "";
+    for (const char* value : {lcAll, lcMessages, lang})
+        if (value && value[0]) {
+            locale = value;
+            break;
+        }
+    const bool german = locale[0] == 'd' && locale[1] == 'e' && (locale[2] == '\0' || locale[2] == '_' ||
+                                                                  locale[2] == '.' || locale[2] == '@');
+    return german ? "GERMAN" : "ENGLISH";
+}
+
 void ChooseLanguage() {
     if (!IniGetString("LANGUAGE", "Name", LanguageName)) {
-        CopyString(LanguageName, sizeof LanguageName, "ENGLISH");
+        const char* chosen =
+            LanguageForLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
+        CopyString(LanguageName, sizeof LanguageName, chosen);
         IniSetString("LANGUAGE", "Name", LanguageName);
+    }
+}
+
+void NextLanguage() {
+    const std::string path = WorkingFilePath("language.ini");
+    const size_t count = sizeof kLanguages / sizeof kLanguages[0];
+    size_t current = count - 1;
+    for (size_t i = 0; i < count; ++i)
+        if (std::strcmp(LanguageName, kLanguages[i]) == 0) current = i;
+    // The next language that language.ini really holds (it has a title).
+    for (size_t step = 1; step <= count; ++step) {
+        const char* next = kLanguages[(current + step) % count];
+        if (Quill::IniReadString(path, next, "Velmora").empty()) continue;
+        CopyString(LanguageName, sizeof LanguageName, next);
+        IniSetString("LANGUAGE", "Name", LanguageName);
+        return;
     }
 }

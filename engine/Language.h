@@ -9,5 +9,13 @@ extern char LanguageName[256];
 // is overwritten by this thread's next call.
 const char* GetLanguageString(const char* key);
 // The language choice at start: "LANGUAGE"/"Name" of config.ini into
-// LanguageName; when absent or empty, "ENGLISH", which is also written back.
+// LanguageName; when absent or empty (a first start), the language of the
+// player's locale, which is also written back.
 void ChooseLanguage();
+// The language of a locale: the first set one of LC_ALL, LC_MESSAGES and
+// LANG decides, as for any program; "GERMAN" for German ("de", "de_AT.UTF-8"),
+// else "ENGLISH".
+const char* LanguageForLocale(const char* lcAll, const char* lcMessages, const char* lang);
+// The options screen's choice: the next language language.ini holds becomes
+// the current one and the player's setting.
+void NextLanguage();

@@ -156,37 +156,72 @@ float TextureManager::GetSymbolWidth(int k) const {
     return k >= 0 && k < WidthCount ? widths[k] : 0.0f;
 }
 
-void TextureManager::DrawText(float x, float y, float size, uint32_t colour, int32_t flags, const char* key) {
-    if (!key) return;
-    char text[256];
+namespace {
+
+// The text DrawText shows for `key`: the key's language text, the key itself
+// when it has none, or, for TEXT_LITERAL, the bytes as they are.
+void ShownText(const char* key, int32_t flags, char (&text)[256]) {
     if (flags & TEXT_LITERAL) {
         // Player-typed text (high-score names) is never a key or a file name.
         std::snprintf(text, sizeof text, "%s", key);
-    } else {
-        CopyLanguageString(key, text, sizeof text);
-        if (text[0] == '\0') std::snprintf(text, sizeof text, "%s", key);
+        return;
     }
-    if (!(flags & TEXT_LITERAL) && (std::strstr(text, ".png") || std::strstr(text, ".tga"))) {
+    CopyLanguageString(key, text, sizeof text);
+    if (text[0] == '\0') std::snprintf(text, sizeof text, "%s", key);
+}
+
+bool IsPicture(const char* text, int32_t flags) {
+    return !(flags & TEXT_LITERAL) && (std::strstr(text, ".png") || std::strstr(text, ".tga"));
+}
+
+} // namespace
+
+float TextureManager::MeasureLocked(const char* text, float size, int32_t flags, float& glyphWidth) const {
+    glyphWidth = 0.0f;
+    if (!fontTexture) return 0.0f;
+    int32_t clientW = 0, clientH = 0, sheetW = 0, sheetH = 0;
+    GetClientSize(clientW, clientH);
+    GetTextureSize(fontTexture, sheetW, sheetH);
+    if (clientW <= 0 || clientH <= 0 || sheetW <= 0 || sheetH <= 0) return 0.0f;
+    const float columns = static_cast<float>(symbolColumns), rows = static_cast<float>(symbolRows);
+    // The cell keeps its pixel aspect at a line height of `size`.
+    float a = static_cast<float>(sheetW) / columns / static_cast<float>(clientW);
+    float b = static_cast<float>(sheetH) / rows / static_cast<float>(clientH);
+    glyphWidth = (flags & TEXT_PIXEL_SIZE) ? a : a / b * size;
+    float total = 0.0f;
+    for (size_t i = 0, length = std::strlen(text); i < length; ++i) {
+        const int k = FindSymbolLocked(text[i]);
+        total += k < 0 ? glyphWidth * 0.5f : glyphWidth * widths[k];
+    }
+    return total;
+}
+
+float TextureManager::TextWidth(float size, int32_t flags, const char* key) const {
+    if (!key) return 0.0f;
+    char text[256];
+    ShownText(key, flags, text);
+    if (IsPicture(text, flags)) return 0.0f;
+    std::lock_guard<std::mutex> guard(fontLock);
+    float glyphWidth = 0.0f;
+    return MeasureLocked(text, size, flags, glyphWidth);
+}
+
+void TextureManager::DrawText(float x, float y, float size, uint32_t colour, int32_t flags, const char* key) {
+    if (!key) return;
+    char text[256];
+    ShownText(key, flags, text);
+    if (IsPicture(text, flags)) {
         DrawPicture(x, y, size, colour, flags, text);
         return;
     }
 
     std::lock_guard<std::mutex> guard(fontLock);
-    if (!fontTexture) return;
-    int32_t clientW = 0, clientH = 0, sheetW = 0, sheetH = 0;
-    GetClientSize(clientW, clientH);
-    GetTextureSize(fontTexture, sheetW, sheetH);
-    if (clientW <= 0 || clientH <= 0 || sheetW <= 0 || sheetH <= 0) return;
+    float gw = 0.0f;
+    const float total = MeasureLocked(text, size, flags, gw);
+    if (gw <= 0.0f) return;
     const float columns = static_cast<float>(symbolColumns), rows = static_cast<float>(symbolRows);
-    // The cell keeps its pixel aspect at a line height of `size`.
-    float a = static_cast<float>(sheetW) / columns / static_cast<float>(clientW);
-    float b = static_cast<float>(sheetH) / rows / static_cast<float>(clientH);
-    float gw = (flags & TEXT_PIXEL_SIZE) ? a : a / b * size;
-
     auto widthOf = [&](int k) { return k < 0 ? gw * 0.5f : gw * widths[k]; };
-    size_t length = std::strlen(text);
-    float total = 0.0f;
-    for (size_t i = 0; i < length; ++i) total += widthOf(FindSymbolLocked(text[i]));
+    const size_t length = std::strlen(text);
 
     float start = x;
     if (flags & TEXT_RIGHT)

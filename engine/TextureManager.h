@@ -140,6 +140,9 @@ public:
     // with its middle line at y and a line height of `size`; a text naming a
     // ".png" or ".tga" file is drawn as that picture.
     void DrawText(float x, float y, float size, uint32_t colour, int32_t flags, const char* key);
+    // How wide DrawText draws that text, as a fraction of the client width
+    // (0 for a picture or without a font).
+    float TextWidth(float size, int32_t flags, const char* key) const;
     // Position of the character in the symbol list, -1 when absent.
     int FindSymbol(char c) const;
     Quill::Image* GetFontTexture() const;
@@ -153,6 +156,8 @@ private:
     void ClearTable();
     void ResetFont();
     int FindSymbolLocked(char c) const;
+    // Width of `text` (already looked up) and the width of one cell.
+    float MeasureLocked(const char* text, float size, int32_t flags, float& glyphWidth) const;
     void DrawPicture(float x, float y, float size, uint32_t colour, int32_t flags, const char* file);
 
     Quill::Graphics* graphics = nullptr;

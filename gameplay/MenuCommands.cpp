@@ -9,6 +9,7 @@
 #include "engine/Config.h"
 #include "engine/HighScoreList.h"
 #include "engine/HighScoreTable.h"
+#include "engine/Language.h"
 #include "engine/SoundEvents.h"
 
 #include "framework/app/QuillAppBase.h"
@@ -116,6 +117,7 @@ const Command kCommands[] = {
     {State::Options, "procMusicMode", [](const char*) { SetMusicVolume(OptionSlider("MusicVolume")); }},
     {State::Options, "procFullScreenMode", [](const char*) { FullScreenMode(); }},
     {State::Options, "proc3DHardware", [](const char*) { Hardware3D(); }},
+    {State::Options, "procLanguage", [](const char*) { NextLanguage(); }},
     {State::Options, "procCredits", [](const char*) { GoTo(State::Credits); }},
     {State::Options, "procClose", [](const char*) { GoTo(OptionsFromPause ? State::Paused : State::MainMenu); }},
 

@@ -36,6 +36,12 @@ size_t MarkerAt(const std::string& text)
 
 } // namespace
 
+std::string LanguageSection::Get(const std::string& key, const std::string& fallback) const
+{
+    auto it = keys.find(key);
+    return it == keys.end() ? fallback : it->second;
+}
+
 bool ReadLanguageTemplate(const std::string& path, LanguageTemplate& out)
 {
     std::ifstream in(path, std::ios::binary);
@@ -46,38 +52,106 @@ bool ReadLanguageTemplate(const std::string& path, LanguageTemplate& out)
     std::stringstream ss;
     ss << in.rdbuf();
     out.text = ss.str();
+    out.sections.clear();
     std::istringstream lines(out.text);
     std::string line;
-    const std::string key = "English\\=";
     while (std::getline(lines, line)) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
-        if (line.compare(0, key.size(), key) == 0) {
-            out.imageFolder = line.substr(key.size());
-            for (char& c : out.imageFolder)
+        if (line.empty() || line[0] == ';')
+            continue;
+        if (line[0] == '[' && line.back() == ']') {
+            out.sections.push_back(LanguageSection{line.substr(1, line.size() - 2), "", {}});
+            continue;
+        }
+        size_t eq = line.find('=');
+        if (eq == std::string::npos || out.sections.empty())
+            continue;
+        LanguageSection& section = out.sections.back();
+        section.keys[line.substr(0, eq)] = line.substr(eq + 1);
+        if (line.compare(0, eq, "English\\") == 0) {
+            section.imageFolder = line.substr(eq + 1);
+            for (char& c : section.imageFolder)
                 if (c == '\\')
                     c = '/';
         }
     }
-    if (MarkerAt(out.text) == std::string::npos) {
-        std::fprintf(stderr, "content: %s has no %s line\n", path.c_str(), Marker);
+    if (out.sections.empty() || MarkerAt(out.text) == std::string::npos) {
+        std::fprintf(stderr, "content: %s has no language section with a %s line\n", path.c_str(), Marker);
         return false;
     }
     return true;
 }
 
+namespace {
+
+struct Symbol {
+    const char* utf8;
+    char game; // the byte the game's texts hold
+};
+
+// Letters and digits first; the blank sits in the middle of the list so
+// that no INI reader can trim it away. Then what German needs beyond ASCII.
+const std::vector<Symbol>& SymbolTable()
+{
+    static const std::vector<Symbol> table = [] {
+        std::vector<Symbol> t;
+        static const char ascii[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789 "
+                                    "!\"#$%&'()*+,-./:;<=>?@[\\]^_`{|}~";
+        static char singles[sizeof ascii][2];
+        for (size_t i = 0; i + 1 < sizeof ascii; ++i) {
+            singles[i][0] = ascii[i];
+            t.push_back(Symbol{singles[i], ascii[i]});
+        }
+        const Symbol german[] = {
+            {"\u00C4", '\xC4'}, {"\u00D6", '\xD6'}, {"\u00DC", '\xDC'}, {"\u00E4", '\xE4'}, {"\u00F6", '\xF6'},
+            {"\u00FC", '\xFC'}, {"\u00DF", '\xDF'}, {"\u201E", '\x84'}, {"\u201C", '\x93'}, {"\u201D", '\x94'},
+            {"\u201A", '\x82'}, {"\u2018", '\x91'}, {"\u2019", '\x92'}, {"\u2013", '\x96'}, {"\u2026", '\x85'},
+        };
+        t.insert(t.end(), std::begin(german), std::end(german));
+        return t;
+    }();
+    return table;
+}
+
+} // namespace
+
 const std::string& FontSymbols()
 {
-    // Letters and digits first; the blank sits in the middle of the list so
-    // that no INI reader can trim it away.
-    static const std::string symbols = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789 "
-                                       "!\"#$%&'()*+,-./:;<=>?@[\\]^_`{|}~";
+    static const std::string symbols = [] {
+        std::string s;
+        for (const Symbol& symbol : SymbolTable())
+            s += symbol.game;
+        return s;
+    }();
     return symbols;
+}
+
+std::string ToGameText(const std::string& utf8)
+{
+    std::string out;
+    for (size_t i = 0; i < utf8.size();) {
+        const unsigned char lead = static_cast<unsigned char>(utf8[i]);
+        if (lead < 0x80) {
+            out += char(lead);
+            ++i;
+            continue;
+        }
+        size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+        const std::string one = utf8.substr(i, length);
+        char byte = '?';
+        for (const Symbol& symbol : SymbolTable())
+            if (one == symbol.utf8)
+                byte = symbol.game;
+        out += byte;
+        i += length;
+    }
+    return out;
 }
 
 bool MakeFont(Output& out, const LanguageTemplate& language)
 {
-    const std::string& symbols = FontSymbols();
+    const std::vector<Symbol>& symbols = SymbolTable();
     const int w = FontColumns * FontCellWidth, h = FontRows * FontCellHeight;
     Canvas sheet(w, h);
     std::vector<double> widths(size_t(FontColumns * FontRows), 0.0);
@@ -85,12 +159,12 @@ bool MakeFont(Output& out, const LanguageTemplate& language)
     auto glyphPaths = [&](cairo_t* cr, bool measure) {
         UseFace(cr, Face::SansBold, GlyphSize);
         for (size_t k = 0; k < symbols.size(); ++k) {
-            char s[2] = {symbols[k], 0};
+            const char* s = symbols[k].utf8;
             cairo_text_extents_t e;
             cairo_text_extents(cr, s, &e);
             if (measure)
                 widths[k] = (e.x_advance + Outline * 1.2) * 16.0 / (FontCellWidth * 0.94);
-            if (symbols[k] == ' ')
+            if (symbols[k].game == ' ')
                 continue;
             double cx = double(k % FontColumns) * FontCellWidth, cy = double(k / FontColumns) * FontCellHeight;
             cairo_move_to(cr, cx + CellCentreX() - e.x_advance / 2, cy + CellBaseline());
@@ -123,11 +197,12 @@ bool MakeFont(Output& out, const LanguageTemplate& language)
     cairo_set_source(cr, g);
     cairo_fill(cr);
     cairo_pattern_destroy(g);
-    if (!out.WritePng(language.imageFolder + "font01.png", sheet.surface))
-        return false;
+    for (const LanguageSection& section : language.sections)
+        if (!out.WritePng(section.imageFolder + "font01.png", sheet.surface))
+            return false;
 
     std::ostringstream desc;
-    desc << "SymbolList=" << symbols << "\n";
+    desc << "SymbolList=" << FontSymbols() << "\n";
     desc << "SYMBOLS_IN_ROW=" << FontColumns << "\n";
     desc << "SYMBOLS_IN_COL=" << FontRows << "\n";
     for (int r = 0; r < FontRows; ++r) {
@@ -141,10 +216,11 @@ bool MakeFont(Output& out, const LanguageTemplate& language)
         }
         desc << "\n";
     }
-    std::string text = language.text;
-    size_t at = MarkerAt(text);
-    size_t end = text.find('\n', at);
-    text.replace(at, end == std::string::npos ? std::string::npos : end + 1 - at, desc.str());
+    std::string text = ToGameText(language.text);
+    for (size_t at = MarkerAt(text); at != std::string::npos; at = MarkerAt(text)) {
+        size_t end = text.find('\n', at);
+        text.replace(at, end == std::string::npos ? std::string::npos : end + 1 - at, desc.str());
+    }
     return out.WriteText("language.ini", text);
 }
 

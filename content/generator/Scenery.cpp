@@ -181,8 +181,18 @@ void Slot(cairo_t* cr, double cx, double cy, double w, double h)
 
 // The in-game frame: a panel on the left with the score, clock, level and
 // progress slots, a rim around the board's window and a discard tray.
-void StatusBorder(Output& out, const std::string& languageFolder)
+// A label that keeps its style's size when it fits `maxWidth`, else shrinks
+// until it does: a longer word in another language still sits in its place.
+void FittedText(cairo_t* cr, const std::string& text, double x, double y, TextStyle style, double maxWidth)
 {
+    while (style.size > 8 && TextWidth(cr, text, style) > maxWidth)
+        style.size -= 0.5;
+    DrawText(cr, text, x, y, style);
+}
+
+void StatusBorder(Output& out, const LanguageSection& language, bool shared)
+{
+    const std::string& languageFolder = language.imageFolder;
     using L = PanelLayout;
     const int w = 800, h = 600;
     Canvas c(w, h);
@@ -240,12 +250,14 @@ void StatusBorder(Output& out, const std::string& languageFolder)
     const struct {
         const char* label;
         int y;
-    } slots[3] = {{"SCORE", L::ScoreY}, {"TIME", L::TimeY}, {"LEVEL", L::LevelY}};
+    } slots[3] = {{"PictureScore", L::ScoreY}, {"PictureTime", L::TimeY}, {"PictureLevel", L::LevelY}};
+    const double labelWidth = L::SlotWidth + 8;
     for (const auto& s : slots) {
-        DrawText(cr, s.label, L::SlotX, s.y - 33, LabelStyle(17));
+        FittedText(cr, language.Get(s.label, s.label), L::SlotX, s.y - 33, LabelStyle(17), labelWidth);
         Slot(cr, L::SlotX, s.y, L::SlotWidth, L::SlotHeight);
     }
-    DrawText(cr, "PROGRESS", L::SlotX, L::MeterY - 30, LabelStyle(17));
+    FittedText(cr, language.Get("PictureProgress", "PROGRESS"), L::SlotX, L::MeterY - 30, LabelStyle(17),
+               labelWidth);
     Slot(cr, L::SlotX, L::MeterY, L::SlotWidth + 4, 28);
     // Discard tray: thrown-away shapes shrink into it.
     cairo_arc(cr, L::TrayX, L::TrayY, 38, 0, 2 * M_PI);
@@ -253,15 +265,20 @@ void StatusBorder(Output& out, const std::string& languageFolder)
     AddStop(t, 0, Hex(0x1E0C06), 0.9);
     AddStop(t, 1, Hex(0x5A2A18), 0.9);
     FillStroke(cr, t, Hex(0xF2C14E), 2.5);
-    DrawText(cr, "DISCARD", L::TrayX, L::TrayY - 56, LabelStyle(14));
-    DrawText(cr, "SPACE", L::TrayX, L::TrayY, LabelStyle(13));
+    FittedText(cr, language.Get("PictureDiscard", "DISCARD"), L::TrayX, L::TrayY - 56, LabelStyle(14), labelWidth);
+    FittedText(cr, language.Get("PictureSpace", "SPACE"), L::TrayX, L::TrayY, LabelStyle(13), 70);
 
     out.WritePng(languageFolder + "status-border.png", c.surface);
-    out.WritePng("Graphics/status-border.png", c.surface);
+    if (shared)
+        out.WritePng("Graphics/status-border.png", c.surface);
 }
 
-void Hint(Output& out, const std::string& name, const char* line1, const char* line2)
+// A hint bubble of one or two lines ("first|second").
+void Hint(Output& out, const std::string& name, const std::string& lines)
 {
+    const size_t bar = lines.find('|');
+    const std::string line1 = lines.substr(0, bar);
+    const std::string line2 = bar == std::string::npos ? "" : lines.substr(bar + 1);
     const int w = 236, h = 84;
     Canvas c(w, h);
     cairo_t* cr = c.cr;
@@ -276,23 +293,30 @@ void Hint(Output& out, const std::string& name, const char* line1, const char* l
     s.size = 17;
     s.fillTop = s.fillBottom = Hex(0x5A2410);
     double cx = (w - 8) / 2.0;
-    DrawText(cr, line1, cx, line2 ? 30 : 40, s);
-    if (line2)
-        DrawText(cr, line2, cx, 53, s);
+    const double room = w - 36;
+    FittedText(cr, line1, cx, line2.empty() ? 40 : 30, s, room);
+    if (!line2.empty())
+        FittedText(cr, line2, cx, 53, s, room);
     out.WritePng(name, c.surface);
 }
 
 } // namespace
 
-void MakeScenery(Output& out, const std::string& languageFolder)
+void MakeScenery(Output& out, const LanguageTemplate& language)
 {
     Backgrounds(out);
     BottomBar(out);
     Rails(out);
-    StatusBorder(out, languageFolder);
-    Hint(out, languageFolder + "hint1.png", "Click to pick up", "this shape");
-    Hint(out, languageFolder + "hint2.png", "Drop it on the", "matching silhouette");
-    Hint(out, languageFolder + "hint3.png", "Right-click to", "turn it around");
+    const char* hints[3][2] = {{"Hint1", "Click to pick up|this shape"},
+                               {"Hint2", "Drop it on the|matching silhouette"},
+                               {"Hint3", "Right-click to|turn it around"}};
+    for (const LanguageSection& section : language.sections) {
+        // The first language's frame is also the one outside any language folder.
+        StatusBorder(out, section, &section == &language.sections.front());
+        for (int i = 0; i < 3; ++i)
+            Hint(out, section.imageFolder + "hint" + std::to_string(i + 1) + ".png",
+                 section.Get(hints[i][0], hints[i][1]));
+    }
 }
 
 } // namespace Content

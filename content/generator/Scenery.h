@@ -1,8 +1,10 @@
 #pragma once
 // The large pictures: the menu and level backgrounds, the conveyor bar, the
 // six line rails and their glow, the in-game frame with its score panel, and
-// the first-level hint bubbles. The frame and the hints carry English words,
-// so they go to the language's image folder.
+// the first-level hint bubbles. The frame and the hints carry words, so each
+// language gets its own, drawn from its words in language.ini, in its image
+// folder.
+#include "FontSheet.h"
 #include "Output.h"
 
 #include <string>
@@ -19,6 +21,6 @@ struct PanelLayout {
     static constexpr int TrayX = 80, TrayY = 549;
 };
 
-void MakeScenery(Output& out, const std::string& languageFolder);
+void MakeScenery(Output& out, const LanguageTemplate& language);
 
 } // namespace Content

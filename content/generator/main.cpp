@@ -68,7 +68,7 @@ int main(int argc, char** argv)
     if (!Content::ReadLanguageTemplate(languageTemplate, language))
         return 1;
     Content::MakeShapes(output);
-    Content::MakeScenery(output, language.imageFolder);
+    Content::MakeScenery(output, language);
     Content::MakeSprites(output);
     Content::MakeMenuArt(output);
     if (!Content::MakeFont(output, language))

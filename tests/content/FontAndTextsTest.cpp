@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <map>
 #include <set>
 #include <sstream>
 
@@ -24,21 +25,52 @@ TEST(ContentTexts, LanguageHasTheKeysTheGameAsks)
     EXPECT_EQ(Quill::IniReadString(GamePath("site.url"), "InternetShortcut", "URL"), "https://velmora.example/");
 }
 
-TEST(ContentTexts, EveryTextCanBeDrawnWithTheFont)
+// Each language section as key -> value, in the game's 8-bit encoding.
+std::map<std::string, std::map<std::string, std::string>> Sections()
 {
-    std::string symbols = Language("SymbolList");
-    std::ifstream in(GamePath("language.ini"));
-    std::string line;
-    bool inSection = false;
+    std::map<std::string, std::map<std::string, std::string>> sections;
+    std::ifstream in(GamePath("language.ini"), std::ios::binary);
+    std::string line, current;
     while (std::getline(in, line)) {
-        if (!line.empty() && line[0] == '[')
-            inSection = line.rfind("[ENGLISH]", 0) == 0;
-        size_t eq = line.find('=');
-        if (!inSection || line.empty() || line[0] == ';' || eq == std::string::npos)
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (!line.empty() && line[0] == '[') {
+            current = line.substr(1, line.find(']') - 1);
             continue;
-        for (char c : line.substr(eq + 1))
-            EXPECT_NE(symbols.find(c), std::string::npos) << "'" << c << "' of " << line << " is not in the font";
+        }
+        size_t eq = line.find('=');
+        if (current.empty() || line.empty() || line[0] == ';' || eq == std::string::npos)
+            continue;
+        sections[current][line.substr(0, eq)] = line.substr(eq + 1);
     }
+    return sections;
+}
+
+TEST(ContentTexts, EveryLanguageIsCompleteAndDrawableWithTheFont)
+{
+    auto sections = Sections();
+    ASSERT_EQ(sections.count("ENGLISH"), 1u);
+    ASSERT_EQ(sections.count("GERMAN"), 1u);
+    const auto& english = sections["ENGLISH"];
+    std::string symbols = Language("SymbolList");
+    for (const auto& [name, keys] : sections) {
+        SCOPED_TRACE(name);
+        for (const auto& [key, value] : english)
+            EXPECT_TRUE(keys.count(key) && !keys.at(key).empty()) << "missing " << key;
+        // The image folder holds the language's own font sheet and pictures.
+        for (const char* picture : {"font01.png", "hint1.png", "hint2.png", "hint3.png", "status-border.png"})
+            EXPECT_TRUE(LoadImage(keys.at("English\\") + picture)) << picture;
+        for (const auto& [key, value] : keys) {
+            if (key == "SymbolList")
+                continue;
+            for (char c : value)
+                EXPECT_NE(symbols.find(c), std::string::npos) << "'" << c << "' of " << key << " is not in the font";
+        }
+    }
+    // The German letters and quotes, in the game's encoding (Windows-1252).
+    for (char c : std::string("\xC4\xD6\xDC\xE4\xF6\xFC\xDF\x84\x93\x94\x82\x91\x92"))
+        EXPECT_NE(symbols.find(c), std::string::npos) << int(static_cast<unsigned char>(c));
+    EXPECT_EQ(sections["GERMAN"]["Back"], "Zur\xFC" "ck");
 }
 
 TEST(ContentFont, DescriptionMatchesTheSheet)
@@ -47,7 +79,7 @@ TEST(ContentFont, DescriptionMatchesTheSheet)
     int columns = std::atoi(Language("SYMBOLS_IN_ROW").c_str()), rows = std::atoi(Language("SYMBOLS_IN_COL").c_str());
     ASSERT_EQ(columns, 16);
     ASSERT_EQ(rows, 8);
-    // Printable ASCII, each once, the blank included.
+    // Printable ASCII and what German needs, each once, the blank included.
     std::set<char> unique(symbols.begin(), symbols.end());
     EXPECT_EQ(unique.size(), symbols.size());
     for (char c = 32; c < 127; ++c)

@@ -87,24 +87,51 @@ TEST(ConfigTest, SettersCreateTheFileInTheCurrentFolder) {
 TEST(ConfigTest, FirstRunWritesTheLanguageAndTheSecondOnlyReads) {
     TempWorkFolder work;
     std::string config = work.File("config.ini");
-    struct Case { const char* before, *language, *after; } cases[] = { // before nullptr: no config.ini yet
-        {nullptr, "ENGLISH", "[LANGUAGE]\nName=ENGLISH\n"},
-        {"[LANGUAGE]\nName=\n", "ENGLISH", "[LANGUAGE]\nName=ENGLISH\n"},
-        {"[language]\nname = DEUTSCH\n", "DEUTSCH", "[language]\nname = DEUTSCH\n"},
+    // before nullptr: no config.ini yet. The locale (LC_ALL, LC_MESSAGES,
+    // LANG; nullptr unset) only counts when the player has no choice stored.
+    struct Case { const char* before, *lcAll, *lcMessages, *lang, *language, *after; } cases[] = {
+        {nullptr, nullptr, nullptr, nullptr, "ENGLISH", "[LANGUAGE]\nName=ENGLISH\n"},
+        {nullptr, nullptr, nullptr, "en_GB.UTF-8", "ENGLISH", "[LANGUAGE]\nName=ENGLISH\n"},
+        {nullptr, nullptr, nullptr, "de_DE.UTF-8", "GERMAN", "[LANGUAGE]\nName=GERMAN\n"},
+        {nullptr, "C", nullptr, "de_DE.UTF-8", "ENGLISH", "[LANGUAGE]\nName=ENGLISH\n"},
+        {nullptr, "", "de_AT.UTF-8", "en_US.UTF-8", "GERMAN", "[LANGUAGE]\nName=GERMAN\n"},
+        {"[LANGUAGE]\nName=\n", nullptr, nullptr, nullptr, "ENGLISH", "[LANGUAGE]\nName=ENGLISH\n"},
+        {"[LANGUAGE]\nName=\n", nullptr, nullptr, "de_CH", "GERMAN", "[LANGUAGE]\nName=GERMAN\n"},
+        {"[language]\nname = DEUTSCH\n", nullptr, nullptr, "en_US", "DEUTSCH", "[language]\nname = DEUTSCH\n"},
+        {"[LANGUAGE]\nName=ENGLISH\n", nullptr, nullptr, "de_DE.UTF-8", "ENGLISH", "[LANGUAGE]\nName=ENGLISH\n"},
+    };
+    auto set = [](const char* name, const char* value) {
+        if (value) setenv(name, value, 1);
+        else unsetenv(name);
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.before ? c.before : "(none)") + " LANG=" + (c.lang ? c.lang : "(unset)"));
         std::remove(config.c_str());
         if (c.before) WriteText(config, c.before);
+        set("LC_ALL", c.lcAll);
+        set("LC_MESSAGES", c.lcMessages);
+        set("LANG", c.lang);
         std::strcpy(LanguageName, "stale");
         ChooseLanguage();
         EXPECT_STREQ(LanguageName, c.language);
         EXPECT_EQ(ReadText(config), c.after);
-        // A second run reads the name back and leaves the file alone.
+        // A second run reads the name back and leaves the file alone, whatever the locale says now.
         uint64_t stamp = Quill::LastWriteTime(config);
+        set("LANG", "de_DE.UTF-8");
         ChooseLanguage();
         EXPECT_STREQ(LanguageName, c.language);
         EXPECT_EQ(Quill::LastWriteTime(config), stamp);
     }
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) unsetenv(name);
+}
+
+TEST(ConfigTest, OnlyAGermanLocaleIsGerman) {
+    struct Case { const char* locale; const char* language; } cases[] = {
+        {"de", "GERMAN"},       {"de_DE", "GERMAN"},   {"de_LU.ISO-8859-1", "GERMAN"}, {"de.UTF-8", "GERMAN"},
+        {"de@euro", "GERMAN"},  {"", "ENGLISH"},       {"C", "ENGLISH"},               {"POSIX", "ENGLISH"},
+        {"dev", "ENGLISH"},     {"en_DE", "ENGLISH"},  {"fr_FR.UTF-8", "ENGLISH"},     {"d", "ENGLISH"},
+    };
+    for (const Case& c : cases) EXPECT_STREQ(LanguageForLocale(nullptr, nullptr, c.locale), c.language) << c.locale;
 }
 
 TEST(ConfigTest, StructsLiveInTheNamedFile) {

@@ -73,4 +73,26 @@ TEST_F(LanguageTest, ThreadsKeepTheirOwnResults) {
     EXPECT_EQ(mismatches[0] + mismatches[1], 0);
 }
 
+TEST_F(LanguageTest, TheOptionsChoiceStepsThroughTheLanguagesTheFileHolds) {
+    struct Case { const char* file; const char* from; std::vector<const char*> steps; } cases[] = {
+        {"[ENGLISH]\nVelmora=Velmora\n[GERMAN]\nVelmora=Velmora\n", "ENGLISH", {"GERMAN", "ENGLISH", "GERMAN"}},
+        // A language the file lacks is skipped; an unknown current one steps to the first.
+        {"[ENGLISH]\nVelmora=Velmora\n", "ENGLISH", {"ENGLISH", "ENGLISH"}},
+        {"[ENGLISH]\nVelmora=Velmora\n[GERMAN]\nVelmora=Velmora\n", "FRANCAIS", {"ENGLISH", "GERMAN"}},
+        {"[GERMAN]\nVelmora=Velmora\n", "ENGLISH", {"GERMAN", "GERMAN"}},
+    };
+    for (const Case& c : cases) {
+        WriteText("language.ini", c.file);
+        std::remove("config.ini");
+        std::strcpy(LanguageName, c.from);
+        for (const char* expected : c.steps) {
+            NextLanguage();
+            EXPECT_STREQ(LanguageName, expected) << c.file;
+            char stored[256];
+            EXPECT_TRUE(IniGetString("LANGUAGE", "Name", stored));
+            EXPECT_STREQ(stored, expected);
+        }
+    }
+}
+
 } // namespace
