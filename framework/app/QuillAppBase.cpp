@@ -19,6 +19,13 @@ QuillAppBase* gApplication = nullptr;
 
 QuillAppBase* QuillAppBase::Get() { return gApplication; }
 
+int32_t AverageFramesPerSecond(int32_t frames, int32_t milliseconds) {
+    if (milliseconds <= 0) return 0;
+    // In 64 bits: a long session draws more than two million frames, and
+    // times a thousand that no longer fits 32.
+    return static_cast<int32_t>(static_cast<int64_t>(frames) * 1000 / milliseconds);
+}
+
 QuillAppBase::QuillAppBase() {
     gApplication = this;
     uint32_t now = GetPlatform().Ticks();
@@ -53,6 +60,7 @@ QuillAppBase::~QuillAppBase() {
         if (answer == ID_NO) RegistryWriteInteger("Is3D", 0);
     }
 
+    ReleaseTerminationSignals();
     FlushDeleteQueue();
     musicInterface.reset();
     soundManager.reset();
@@ -99,6 +107,7 @@ void QuillAppBase::Init() {
     if (!ChangeDirHook(folder)) SetWorkingFolder(folder);
 
     std::srand(platform.Ticks());
+    CatchTerminationSignals();
     PreReadSettingsHook();
     ReadSettings();
 
@@ -169,7 +178,7 @@ void QuillAppBase::Start() {
         std::fprintf(stderr, "Draw Time     = %d\n", drawTime);
         std::fprintf(stderr, "Screen Blt    = %d\n", presentTime);
         if (drawTime + presentTime > 0)
-            std::fprintf(stderr, "Avg FPS       = %d\n", drawCount * 1000 / (drawTime + presentTime));
+            std::fprintf(stderr, "Avg FPS       = %d\n", AverageFramesPerSecond(drawCount, drawTime + presentTime));
     }
     ShutdownHook();
     WriteSettings();

@@ -242,4 +242,7 @@ protected:
     bool firstAccumulation = true;
 };
 
+// Frames per second over a stretch of `milliseconds` (0 for none).
+int32_t AverageFramesPerSecond(int32_t frames, int32_t milliseconds);
+
 } // namespace Quill

@@ -70,6 +70,8 @@ void QuillAppBase::DispatchPlatformEvents() {
     Platform& platform = GetPlatform();
     PlatformEvent event;
     while (!shutdown && platform.PollEvent(event)) WindowProc(event);
+    // Asked to end from outside: the same as closing the window.
+    if (!shutdown && TakeTerminationRequest()) WindowProc(PlatformEvent{WINDOW_MAIN, MSG_CLOSE, 0, 0});
 
     uint32_t now = platform.Ticks();
     if (timerRunning && now - lastTimerTick >= static_cast<uint32_t>(std::max(1, updateIntervalMs))) {

@@ -168,6 +168,14 @@ public:
 Platform& GetPlatform();
 // Installs a platform and returns the previous one.
 std::unique_ptr<Platform> SetPlatform(std::unique_ptr<Platform> platform);
+// A request to end the program from outside (SIGTERM, SIGINT, SIGHUP: a
+// logout, a kill, Ctrl+C) becomes a note for the main loop instead of an
+// instant death, so the program can close as if its window were closed.
+void CatchTerminationSignals();
+// Those signals end the program at once again.
+void ReleaseTerminationSignals();
+// Whether such a request came since the last call (it is taken).
+bool TakeTerminationRequest();
 // Creates the SDL platform; null when SDL cannot start its video.
 std::unique_ptr<Platform> CreateSdlPlatform(std::string* error);
 

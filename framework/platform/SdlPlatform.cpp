@@ -505,7 +505,8 @@ private:
             break;
         }
         case SDL_MOUSEMOTION:
-            Push(MSG_MOUSEMOVE, ButtonBits(e.motion.state), PointParam(e.motion.x, e.motion.y));
+            eventButtons = ButtonBits(e.motion.state);
+            Push(MSG_MOUSEMOVE, eventButtons, PointParam(e.motion.x, e.motion.y));
             break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP: {
@@ -518,8 +519,14 @@ private:
             case SDL_BUTTON_MIDDLE: message = down ? MSG_MBUTTONDOWN : MSG_MBUTTONUP; break;
             default: break;
             }
-            if (message != 0)
-                Push(message, ButtonBits(SDL_GetMouseState(nullptr, nullptr)), PointParam(e.button.x, e.button.y));
+            if (message == 0) break;
+            // Every press and release is its own message, in order, with the
+            // buttons as they stood at that event: the state SDL reports now
+            // is the one after the whole queue, and a quick click has already
+            // come up again by then.
+            const uint32_t bit = ButtonBits(SDL_BUTTON(e.button.button));
+            eventButtons = down ? (eventButtons | bit) : (eventButtons & ~bit);
+            Push(message, eventButtons, PointParam(e.button.x, e.button.y));
             break;
         }
         case SDL_MOUSEWHEEL: {
@@ -551,6 +558,8 @@ private:
     std::vector<uint32_t> icon;
     int iconW = 0, iconH = 0;
     std::deque<PlatformEvent> pending;
+    // The mouse buttons as the events translated so far left them.
+    uint32_t eventButtons = 0;
     SDL_Cursor* cursors[3] = {nullptr, nullptr, nullptr};
     SDL_AudioDeviceID audioDevice = 0;
     std::mutex audioLock;

@@ -212,3 +212,13 @@ TEST_F(SchedulerTest, ShutdownFromAnUpdateEndsStartAndWritesSettings) {
 }
 
 } // namespace
+
+// The end-of-run frame rate holds for sessions of any length: ten hours at
+// 100 frames a second is 3.6 million frames, times a thousand past 32 bits.
+TEST(RunStatistics, AverageFrameRateOfLongSessions) {
+    struct Case { int32_t frames, milliseconds, expected; } cases[] = {
+        {600, 10000, 60}, {3600000, 36000000, 100}, {2147483647, 2147483647, 1000}, {5, 0, 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Quill::AverageFramesPerSecond(c.frames, c.milliseconds), c.expected) << c.frames;
+}
