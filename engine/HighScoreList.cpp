@@ -1,5 +1,7 @@
 #include "engine/HighScoreList.h"
 
+#include "engine/Config.h"
+#include "engine/Language.h"
 #include "engine/TextureManager.h"
 #include "framework/platform/Platform.h"
 
@@ -63,7 +65,8 @@ void HandleNameKey(HighScoreTable& table, const InputMessage& m) {
 
 void HandleNameKey(const InputMessage& m) { HandleNameKey(GetHighScores(), m); }
 
-void LayoutScoreList(const HighScoreTable& table, double seconds, float top, float size, ScoreListRow rows[10]) {
+void LayoutScoreList(const HighScoreTable& table, double seconds, float top, float size, ScoreListRow rows[10],
+                     const char* prompt) {
     static const HighScoreEntry noEntries[HighScoreTable::RankCount] = {};
     const HighScoreEntry* entries =
         HighScoreTable::IsList(table.currentList) ? table.lists[table.currentList] : noEntries;
@@ -84,6 +87,7 @@ void LayoutScoreList(const HighScoreTable& table, double seconds, float top, flo
         if (i != table.insertPos) continue;
         if (editing) {
             row.colour = ScoreListColour::Typing;
+            if (entry.name[0] == '\0' && prompt && prompt[0]) std::snprintf(row.name, sizeof row.name, "%s ", prompt);
             std::strncat(row.name, cursorOn ? "_" : " ", sizeof row.name - std::strlen(row.name) - 1);
         } else if (pulsing) {
             row.colour = PulseColour(seconds);
@@ -94,7 +98,9 @@ void LayoutScoreList(const HighScoreTable& table, double seconds, float top, flo
 void DrawScoreList(float top, float size, float rankX, float nameX, float scoreX) {
     const double seconds = static_cast<double>(Quill::GetPlatform().Ticks()) * 0.001;
     ScoreListRow rows[HighScoreTable::RankCount];
-    LayoutScoreList(GetHighScores(), seconds, top, size, rows);
+    char prompt[64];
+    CopyString(prompt, sizeof prompt, GetLanguageString("EnterName"));
+    LayoutScoreList(GetHighScores(), seconds, top, size, rows, prompt);
     TextureManager& textures = Textures();
     for (const ScoreListRow& row : rows) {
         textures.DrawText(rankX, row.y, size, row.colour, 0, row.rank);

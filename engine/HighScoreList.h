@@ -18,7 +18,7 @@
 struct ScoreListRow {
     float y;          // the row's middle line
     char rank[12];    // "1" to "10"
-    char name[40];    // the name, with the cursor while it is being typed
+    char name[64];    // the name (or the prompt), with the cursor while it is being typed
     char score[12];   // the score as an unsigned number
     uint32_t colour;  // plain white, the typing red or the pulsing grey
 };
@@ -38,9 +38,11 @@ void HandleNameKey(HighScoreTable& table, const InputMessage& m);
 void HandleNameKey(const InputMessage& m);
 
 // The ten rows of the current list at `seconds` of the clock: rank i's middle
-// line at (i + 1) * size * 1.25 + top.
-void LayoutScoreList(const HighScoreTable& table, double seconds, float top, float size, ScoreListRow rows[10]);
+// line at (i + 1) * size * 1.25 + top. A row waiting for a name that has none
+// yet shows `prompt` before the cursor, so the player sees what is asked.
+void LayoutScoreList(const HighScoreTable& table, double seconds, float top, float size, ScoreListRow rows[10],
+                     const char* prompt = "");
 // Draws the process-wide table's current list with the symbol font of the
 // process-wide texture manager, left-aligned in three columns, at the
-// platform clock's time.
+// platform clock's time; the prompt is the language's "EnterName" text.
 void DrawScoreList(float top, float size, float rankX, float nameX, float scoreX);

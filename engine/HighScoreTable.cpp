@@ -7,6 +7,12 @@
 
 #include <cstring>
 
+namespace {
+// Where the last name a player confirmed is remembered between runs.
+constexpr const char* kLastNameSection = "GAMEPLAY";
+constexpr const char* kLastNameKey = "LastName";
+} // namespace
+
 HighScoreTable::HighScoreTable() { Reset(); }
 
 HighScoreTable::~HighScoreTable() = default;
@@ -90,6 +96,22 @@ void HighScoreTable::ResetScores() {
 bool HighScoreTable::ConfirmName() {
     HighScoreEntry* entry = EditedEntry();
     if (!entry || entry->name[0] == '\0') return false;
+    needName = 0;
+    SaveScores();
+    IniSetString(kLastNameSection, kLastNameKey, entry->name);
+    return true;
+}
+
+bool HighScoreTable::KeepWaitingEntry() {
+    if (!needName || !IsList(insertList) || insertPos < 0 || insertPos >= RankCount) return false;
+    HighScoreEntry& entry = lists[insertList][insertPos];
+    if (entry.name[0] == '\0') {
+        // The player walked away from the row: a score earned is never thrown
+        // away for want of a name.
+        char last[256] = {};
+        IniGetString(kLastNameSection, kLastNameKey, last);
+        CopyString(entry.name, NameSize, last[0] ? last : kDefaultPlayerName);
+    }
     needName = 0;
     SaveScores();
     return true;

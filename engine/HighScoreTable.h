@@ -65,6 +65,11 @@ public:
     bool ConfirmName();
     // Gives up the entry waiting for its name: the table returns to the file.
     void CancelName();
+    // Keeps the entry waiting for its name, whichever list is on show: with
+    // the name typed so far, or when none was typed under the last name
+    // confirmed (config.ini "GAMEPLAY"/"LastName"), else "Player"; then saves.
+    // False when no entry waits.
+    bool KeepWaitingEntry();
     // Whether the entry waiting for its name is in the list on show: the name
     // entry types into it and the list marks it only then.
     bool EditingCurrentList() const;
@@ -85,6 +90,10 @@ public:
 };
 
 static_assert(sizeof(HighScoreTable::lists) == 3600, "scores.ini stores a block of 3600 bytes");
+
+// The name an entry left without one is kept under: the last name confirmed,
+// or "Player" when there is none.
+constexpr const char* kDefaultPlayerName = "Player";
 
 // The process-wide table.
 HighScoreTable& GetHighScores();

@@ -10,7 +10,8 @@ enum InputMessageCode : uint32_t {
     INPUT_KEY_DOWN = 0x100,   // wParam = virtual key code
     INPUT_CHAR = 0x102,       // wParam = the character, sign-extended from 8 bits
     INPUT_MOUSE_MOVE = 0x200, // x, y = pointer in client pixels
-    INPUT_BUTTON_DOWN = 0x201 // any mouse button; x, y = pointer in client pixels
+    INPUT_BUTTON_DOWN = 0x201, // any mouse button; x, y = pointer in client pixels
+    INPUT_BUTTON_UP = 0x202    // any mouse button let go; x, y = pointer in client pixels
 };
 
 // Seven 32-bit fields in this order. lParam and time are always 0; x and y are

@@ -45,13 +45,22 @@ const char* LanguageForLocale(const char* lcAll, const char* lcMessages, const c
     return german ? "GERMAN" : "ENGLISH";
 }
 
-void ChooseLanguage() {
+bool ChooseLanguage() {
     if (!IniGetString("LANGUAGE", "Name", LanguageName)) {
         const char* chosen =
             LanguageForLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
         CopyString(LanguageName, sizeof LanguageName, chosen);
         IniSetString("LANGUAGE", "Name", LanguageName);
+        return true;
     }
+    if (std::strcmp(LanguageName, kFallbackLanguage) == 0) return true;
+    // Every language carries the game's title; a section without it is no
+    // language the game can speak, and every text would come out blank. The
+    // player's setting stays as it is, for a language.ini that has it later.
+    const std::string path = WorkingFilePath("language.ini");
+    if (!Quill::IniReadString(path, LanguageName, "Velmora").empty()) return true;
+    CopyString(LanguageName, sizeof LanguageName, kFallbackLanguage);
+    return false;
 }
 
 void NextLanguage() {

@@ -217,6 +217,7 @@ bool MenuScreen::LoadFromFile(const char* path) {
         ReadText(e, "action", s.action);
         s.hovered = 0;
         s.value = 0.75f;
+        s.unstored = 0;
     });
     editCount = ReadKind(*screen, "Edit", edits, path, [](MenuEdit& d, const TiXmlElement& e) {
         ReadText(e, "name", d.name);
@@ -394,6 +395,10 @@ const char* MenuScreen::HandleButtons(const InputMessage& m, int32_t clientW, in
 }
 
 const char* MenuScreen::HandleSliders(const InputMessage& m, int32_t clientW, int32_t clientH) {
+    if (m.message == INPUT_BUTTON_UP) {
+        StorePendingSliders();
+        return nullptr;
+    }
     if (m.message != INPUT_MOUSE_MOVE && m.message != INPUT_BUTTON_DOWN) return nullptr;
     for (int32_t i = 0; i < sliderCount; ++i) {
         MenuSlider& s = sliders[i];
@@ -413,12 +418,25 @@ const char* MenuScreen::HandleSliders(const InputMessage& m, int32_t clientW, in
             if (clickSound[0]) PlaySound(clickSound);
         }
         s.value = p;
-        char text[64];
-        std::snprintf(text, sizeof text, "%f", static_cast<double>(s.value));
-        StoreOption(s.name, text);
+        // Every move of a drag would be a synced write of the whole file on
+        // the main thread; the drag's end writes the value once.
+        s.unstored = 1;
+        if (m.message == INPUT_BUTTON_DOWN) StoreSlider(s);
         return s.action;
     }
     return nullptr;
+}
+
+void MenuScreen::StoreSlider(MenuSlider& s) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%f", static_cast<double>(s.value));
+    StoreOption(s.name, text);
+    s.unstored = 0;
+}
+
+void MenuScreen::StorePendingSliders() {
+    for (int32_t i = 0; i < sliderCount && i < MaxSliders; ++i)
+        if (sliders[i].unstored) StoreSlider(sliders[i]);
 }
 
 void MenuScreen::HandleEdits(const InputMessage& m) {

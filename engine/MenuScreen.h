@@ -59,6 +59,7 @@ struct MenuSlider {
     char action[40];
     int32_t hovered;
     float value;             // 0..1
+    int32_t unstored;        // dragged to a value config.ini does not hold yet
 };
 
 struct MenuEdit {
@@ -103,6 +104,9 @@ public:
     float GetTextY(const char* name) const;
     // Value of the first slider of that name; 0 when there is none.
     float GetSliderValue(const char* name) const;
+    // Writes the values of sliders dragged since their last write. A drag
+    // writes config.ini once, when the button comes up (or the game closes).
+    void StorePendingSliders();
     // Replaces the text of every text element of that name (cut to fit).
     void SetText(const char* name, const char* text);
 
@@ -127,5 +131,6 @@ private:
     const char* HandleButtons(const InputMessage& m, int32_t clientW, int32_t clientH);
     const char* HandleSliders(const InputMessage& m, int32_t clientW, int32_t clientH);
     void HandleEdits(const InputMessage& m);
+    void StoreSlider(MenuSlider& slider);
     void PlaySound(const char* file) const;
 };

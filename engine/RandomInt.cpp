@@ -5,6 +5,9 @@
 #include <cmath>
 #include <cstdint>
 #include <ctime>
+#include <random>
+
+#include <unistd.h>
 
 namespace {
 
@@ -26,6 +29,18 @@ std::atomic<uint32_t>& State() {
 }
 
 } // namespace
+
+unsigned SystemSeed() {
+    uint32_t seed = ClockSeed() ^ (static_cast<uint32_t>(getpid()) * 2654435761u);
+    // The system's own random source where it has one; the clocks and the
+    // process id alone already differ between two starts.
+    try {
+        std::random_device device;
+        seed ^= device();
+    } catch (...) {
+    }
+    return seed;
+}
 
 void SeedRandom(unsigned seed) { State().store(seed, std::memory_order_relaxed); }
 

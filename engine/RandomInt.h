@@ -5,6 +5,9 @@
 // from the clock when first used; tests seed it for repeatable runs. Main
 // thread only.
 
+// A seed that differs from one start of the program to the next: the
+// system's random source mixed with the wall clock and the process id.
+unsigned SystemSeed();
 // Restarts the sequence.
 void SeedRandom(unsigned seed);
 // The next raw value, 0..32767.

@@ -30,6 +30,7 @@ struct State {
     SoundEvents tables{};
     std::mutex lock; // the tables, between the loading thread and the main thread
     Quill::SoundManager* testManager = nullptr;
+    bool noDeviceLogged = false;
 };
 
 State& Current() {
@@ -60,9 +61,17 @@ bool LoadSoundLocked(const char* path) {
     }
     size_t length = std::strlen(path);
     Quill::SoundManager* manager = Manager();
+    if (!manager || !manager->Initialized()) {
+        // Every play would try again; the log says it once instead of
+        // growing by a line per sound for as long as the game runs.
+        State& s = Current();
+        if (!s.noDeviceLogged) AppLog("Sound: no audio device, sounds are not played", LogTime);
+        s.noDeviceLogged = true;
+        return false;
+    }
     // A name that does not fit the table could never be found again, and every
     // play would load it anew into another id.
-    bool ok = length < SoundEvents::NameSize && manager &&
+    bool ok = length < SoundEvents::NameSize &&
               manager->LoadSound(t.soundCount, std::string(path, length >= 4 ? length - 4 : 0));
     if (!ok) {
         AppLogf(LogTime, "Loading sound: '%s' ... FAILED", path);
@@ -106,6 +115,7 @@ void ResetSoundEvents() {
     s.tables.musicVolume = 0.8f;
     s.tables.sfxVolume = 0.75f;
     s.testManager = nullptr;
+    s.noDeviceLogged = false;
 }
 
 void SetSoundEventsManager(Quill::SoundManager* manager) { Current().testManager = manager; }

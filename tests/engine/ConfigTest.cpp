@@ -87,18 +87,23 @@ TEST(ConfigTest, SettersCreateTheFileInTheCurrentFolder) {
 TEST(ConfigTest, FirstRunWritesTheLanguageAndTheSecondOnlyReads) {
     TempWorkFolder work;
     std::string config = work.File("config.ini");
+    WriteText(work.File("language.ini"),
+              "[ENGLISH]\nVelmora=Velmora\n[GERMAN]\nVelmora=Velmora\n[DEUTSCH]\nVelmora=Velmora\n");
     // before nullptr: no config.ini yet. The locale (LC_ALL, LC_MESSAGES,
     // LANG; nullptr unset) only counts when the player has no choice stored.
-    struct Case { const char* before, *lcAll, *lcMessages, *lang, *language, *after; } cases[] = {
-        {nullptr, nullptr, nullptr, nullptr, "ENGLISH", "[LANGUAGE]\nName=ENGLISH\n"},
-        {nullptr, nullptr, nullptr, "en_GB.UTF-8", "ENGLISH", "[LANGUAGE]\nName=ENGLISH\n"},
-        {nullptr, nullptr, nullptr, "de_DE.UTF-8", "GERMAN", "[LANGUAGE]\nName=GERMAN\n"},
-        {nullptr, "C", nullptr, "de_DE.UTF-8", "ENGLISH", "[LANGUAGE]\nName=ENGLISH\n"},
-        {nullptr, "", "de_AT.UTF-8", "en_US.UTF-8", "GERMAN", "[LANGUAGE]\nName=GERMAN\n"},
-        {"[LANGUAGE]\nName=\n", nullptr, nullptr, nullptr, "ENGLISH", "[LANGUAGE]\nName=ENGLISH\n"},
-        {"[LANGUAGE]\nName=\n", nullptr, nullptr, "de_CH", "GERMAN", "[LANGUAGE]\nName=GERMAN\n"},
-        {"[language]\nname = DEUTSCH\n", nullptr, nullptr, "en_US", "DEUTSCH", "[language]\nname = DEUTSCH\n"},
-        {"[LANGUAGE]\nName=ENGLISH\n", nullptr, nullptr, "de_DE.UTF-8", "ENGLISH", "[LANGUAGE]\nName=ENGLISH\n"},
+    // A language language.ini does not hold falls back to English; the
+    // player's setting stays as it is.
+    struct Case { const char* before, *lcAll, *lcMessages, *lang, *language, *after; bool known; } cases[] = {
+        {nullptr, nullptr, nullptr, nullptr, "ENGLISH", "[LANGUAGE]\nName=ENGLISH\n", true},
+        {nullptr, nullptr, nullptr, "en_GB.UTF-8", "ENGLISH", "[LANGUAGE]\nName=ENGLISH\n", true},
+        {nullptr, nullptr, nullptr, "de_DE.UTF-8", "GERMAN", "[LANGUAGE]\nName=GERMAN\n", true},
+        {nullptr, "C", nullptr, "de_DE.UTF-8", "ENGLISH", "[LANGUAGE]\nName=ENGLISH\n", true},
+        {nullptr, "", "de_AT.UTF-8", "en_US.UTF-8", "GERMAN", "[LANGUAGE]\nName=GERMAN\n", true},
+        {"[LANGUAGE]\nName=\n", nullptr, nullptr, nullptr, "ENGLISH", "[LANGUAGE]\nName=ENGLISH\n", true},
+        {"[LANGUAGE]\nName=\n", nullptr, nullptr, "de_CH", "GERMAN", "[LANGUAGE]\nName=GERMAN\n", true},
+        {"[language]\nname = DEUTSCH\n", nullptr, nullptr, "en_US", "DEUTSCH", "[language]\nname = DEUTSCH\n", true},
+        {"[LANGUAGE]\nName=ENGLISH\n", nullptr, nullptr, "de_DE.UTF-8", "ENGLISH", "[LANGUAGE]\nName=ENGLISH\n", true},
+        {"[LANGUAGE]\nName=KLINGON\n", nullptr, nullptr, nullptr, "ENGLISH", "[LANGUAGE]\nName=KLINGON\n", false},
     };
     auto set = [](const char* name, const char* value) {
         if (value) setenv(name, value, 1);
@@ -112,7 +117,7 @@ TEST(ConfigTest, FirstRunWritesTheLanguageAndTheSecondOnlyReads) {
         set("LC_MESSAGES", c.lcMessages);
         set("LANG", c.lang);
         std::strcpy(LanguageName, "stale");
-        ChooseLanguage();
+        EXPECT_EQ(ChooseLanguage(), c.known) << c.language;
         EXPECT_STREQ(LanguageName, c.language);
         EXPECT_EQ(ReadText(config), c.after);
         // A second run reads the name back and leaves the file alone, whatever the locale says now.

@@ -175,6 +175,14 @@ TEST_F(HighScoreListTest, RowsCarryTextsPositionsAndMarks) {
     ScoreListRow rows[10];
     LayoutScoreList(table, 0.0, 0.0f, 0.1f, rows);
     EXPECT_EQ(std::string(rows[1].name), std::string(31, 'W') + "_");
+
+    // A waiting row with nothing typed yet says what it waits for.
+    Put(table, 0, 1, "", 9);
+    LayoutScoreList(table, 0.0, 0.0f, 0.1f, rows, "Enter your name:");
+    EXPECT_STREQ(rows[1].name, "Enter your name: _");
+    table.needName = 0;
+    LayoutScoreList(table, 0.0, 0.0f, 0.1f, rows, "Enter your name:");
+    EXPECT_STREQ(rows[1].name, "") << "only while a name is awaited";
 }
 
 // The list drawn on the shared 128 x 64 screen with a font of white 8 x 8

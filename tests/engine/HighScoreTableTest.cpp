@@ -251,3 +251,40 @@ TEST_F(HighScoreTableTest, AnUnnamedEntryIsForgottenOnCancelOrTheNextGame) {
     ASSERT_TRUE(reread.LoadScores());
     EXPECT_TRUE(IsEmpty(reread));
 }
+
+// A score whose row was left without a name (the list closed, the game shut)
+// is kept: under what was typed, else the last name confirmed, else "Player".
+TEST_F(HighScoreTableTest, AnEntryLeftWithoutANameIsKeptUnderTheLastName) {
+    struct Step {
+        uint32_t score;
+        const char* typed;    // typed into the row before it is left
+        const char* confirm;  // typed and confirmed with Enter instead, when set
+        int32_t pageAway;     // the list on show when the row is left
+        const char* kept;
+    } steps[] = {
+        {500, "", nullptr, 0, "Player"},
+        {400, "Al", nullptr, 0, "Al"},
+        {300, "", "Eve", 0, "Eve"},
+        {200, "", nullptr, 0, "Eve"},
+        {100, "", nullptr, 1, "Eve"},
+    };
+    for (const Step& s : steps) {
+        table.SelectList(0);
+        ASSERT_TRUE(table.InsertScore(s.score, ""));
+        const int32_t rank = table.insertPos;
+        HighScoreEntry& row = table.lists[0][rank];
+        std::strcpy(row.name, s.confirm ? s.confirm : s.typed);
+        if (s.confirm) {
+            ASSERT_TRUE(table.ConfirmName());
+        } else {
+            table.SelectList(s.pageAway);
+            ASSERT_TRUE(table.KeepWaitingEntry());
+        }
+        EXPECT_EQ(table.needName, 0);
+        EXPECT_FALSE(table.KeepWaitingEntry()) << "nothing waits any more";
+        HighScoreTable reread;
+        ASSERT_TRUE(reread.LoadScores());
+        EXPECT_STREQ(reread.lists[0][rank].name, s.kept) << s.score;
+        EXPECT_EQ(reread.lists[0][rank].score, s.score);
+    }
+}

@@ -34,6 +34,7 @@ InputMessage Message(uint32_t code, int32_t x, int32_t y, uint32_t wParam = 0) {
 }
 InputMessage Move(int32_t x, int32_t y) { return Message(INPUT_MOUSE_MOVE, x, y); }
 InputMessage Click(int32_t x, int32_t y) { return Message(INPUT_BUTTON_DOWN, x, y); }
+InputMessage LetGo(int32_t x, int32_t y) { return Message(INPUT_BUTTON_UP, x, y); }
 InputMessage Char(int c) { return Message(INPUT_CHAR, 0, 0, static_cast<uint32_t>(static_cast<int8_t>(c))); }
 InputMessage KeyDown(uint32_t key) { return Message(INPUT_KEY_DOWN, 0, 0, key); }
 
@@ -214,31 +215,45 @@ TEST_F(MenuScreenTest, SlidersFollowThePointerAndPersist) {
     LoadSample(s);
     Draw(s);
     const float edge = (95.0f / 128 - 0.25f) / 0.5f;
+    // A click writes config.ini at once; a drag writes it once, when the
+    // button comes up.
     struct Step {
         InputMessage m;
         uint32_t buttons;
         const char* action;
         float value;
         bool hovered;
+        const char* stored;
     } steps[] = {
-        {Click(48, 32), 0, "procMusic", 0.25f, false},  {Click(88, 30), 0, "procMusic", 0.875f, false},
-        {Click(32, 32), 0, "", 0.875f, false},          // the left edge pixel misses
-        {Move(64, 32), 0, "", 0.875f, true},            // no button held: only the hover
-        {Move(95, 33), Quill::MOUSE_LEFT, "procMusic", edge, true}, {Move(100, 32), Quill::MOUSE_LEFT, "", edge, false},
-        {Move(64, 32), Quill::MOUSE_RIGHT, "", edge, true}, {Move(64, 32), Quill::MOUSE_LEFT, "procMusic", 0.5f, true},
+        {Click(48, 32), 0, "procMusic", 0.25f, false, "0.250000"},
+        {Click(88, 30), 0, "procMusic", 0.875f, false, "0.875000"},
+        {Click(32, 32), 0, "", 0.875f, false, "0.875000"}, // the left edge pixel misses
+        {Move(64, 32), 0, "", 0.875f, true, "0.875000"},   // no button held: only the hover
+        {Move(95, 33), Quill::MOUSE_LEFT, "procMusic", edge, true, "0.875000"},
+        {Move(100, 32), Quill::MOUSE_LEFT, "", edge, false, "0.875000"},
+        {Move(64, 32), Quill::MOUSE_RIGHT, "", edge, true, "0.875000"},
+        {Move(64, 32), Quill::MOUSE_LEFT, "procMusic", 0.5f, true, "0.875000"},
+        {LetGo(70, 32), 0, "", 0.5f, true, "0.500000"},
+        {LetGo(70, 32), 0, "", 0.5f, true, "0.500000"},
     };
     for (const Step& st : steps) {
         platform->SetPointerState(st.m.x, st.m.y, st.buttons);
         EXPECT_STREQ(s.HandleMessage(st.m), st.action) << st.m.x << "," << st.m.y;
         EXPECT_FLOAT_EQ(s.GetSliderValue("MusicVolume"), st.value) << st.m.x << "," << st.m.y;
         EXPECT_EQ(s.sliders[0].hovered != 0, st.hovered) << st.m.x << "," << st.m.y;
+        EXPECT_EQ(OptionText("MusicVolume"), st.stored) << st.m.x << "," << st.m.y;
     }
-    EXPECT_EQ(OptionText("MusicVolume"), "0.500000");
     EXPECT_EQ(sounds.Count("click"), 2u);
     EXPECT_EQ(sounds.Count("over"), 2u);
     Draw(s);
     EXPECT_EQ(Pixel(40, 32), 0xFFA0A0A0u); // the hover bar
     EXPECT_EQ(Pixel(64, 32), 0xFFFFFFFFu); // the thumb in the middle
+
+    // A drag the game closes on keeps its value too.
+    platform->SetPointerState(48, 32, Quill::MOUSE_LEFT);
+    s.HandleMessage(Move(48, 32));
+    s.StorePendingSliders();
+    EXPECT_EQ(OptionText("MusicVolume"), "0.250000");
 
     // What the next load reads back; an edited value is held to the bar.
     for (auto [stored, value] : {std::pair<const char*, float>{"0.500000", 0.5f}, {"7", 1.0f}, {"-2", 0.0f},

@@ -132,6 +132,30 @@ TEST_F(SoundEventsTest, MissingEventsAndFilesPlayNothing) {
     EXPECT_NE(Log().find("Warning: couldn't find sound event - nope\n"), std::string::npos);
 }
 
+// Without an audio device every play would try to load its sound again; the
+// log says once that there is no device instead of growing with each play.
+TEST_F(SoundEventsTest, NoDeviceIsLoggedOnceHoweverOftenSoundsPlay) {
+    StubSoundManager silent;
+    silent.initialized = false;
+    size_t runs = 0;
+    for (Quill::SoundManager* device : {static_cast<Quill::SoundManager*>(&silent), static_cast<Quill::SoundManager*>(nullptr)}) {
+        ++runs;
+        AppLogResetForTests();
+        ResetSoundEvents();
+        SetSoundEventsManager(device);
+        SoundFile("Sound/a.wav");
+        Script("[place]\nfile0=Sound\\a.wav\n");
+        LoadSoundEvents("sound.ini");
+        for (int i = 0; i < 50; ++i) EXPECT_FALSE(PlaySoundEvent("place"));
+        const std::string log = Log();
+        size_t lines = 0;
+        for (size_t at = log.find("no audio device"); at != std::string::npos; at = log.find("no audio device", at + 1))
+            ++lines;
+        EXPECT_EQ(lines, runs) << log; // the log file is shared by the runs
+        EXPECT_EQ(log.find("FAILED"), std::string::npos) << log;
+    }
+}
+
 TEST_F(SoundEventsTest, TheSoundTableHoldsAHundred) {
     for (int i = 0; i < 101; ++i) SoundFile("Sound/s" + std::to_string(i) + ".wav");
     for (int i = 0; i < 100; ++i) ASSERT_TRUE(LoadSound(("Sound\\s" + std::to_string(i) + ".wav").c_str())) << i;

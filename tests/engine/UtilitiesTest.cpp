@@ -149,4 +149,42 @@ TEST_F(PlatformTest, MouseEdgesComeOncePerChange) {
     }
 }
 
+// The window's press and release events reach the edges in order, even when
+// both come between two updates and the state read then shows nothing; a
+// press made on another screen has no release in this one.
+TEST_F(PlatformTest, MouseEdgesFromTheEventsSurviveAQuickTap) {
+    using Event = std::pair<MouseButton, bool>;
+    struct Step {
+        const char* name;
+        std::vector<Event> events;
+        bool screenChanged;
+        uint32_t buttons; // the state read at the update
+        bool leftPressed, leftReleased, rightPressed;
+    } steps[] = {
+        {"a tap within one update", {{MouseButton::Left, true}, {MouseButton::Left, false}}, false, 0, true, true, false},
+        {"nothing", {}, false, 0, false, false, false},
+        {"a press", {{MouseButton::Left, true}}, false, MOUSE_LEFT, true, false, false},
+        {"held", {}, false, MOUSE_LEFT, false, false, false},
+        {"the release", {{MouseButton::Left, false}}, false, 0, false, true, false},
+        {"a right tap", {{MouseButton::Right, true}, {MouseButton::Right, false}}, false, 0, false, false, true},
+        {"a middle tap", {{MouseButton::Middle, true}, {MouseButton::Middle, false}}, false, 0, false, false, false},
+        {"a press that changed the screen", {{MouseButton::Left, true}}, true, MOUSE_LEFT, false, false, false},
+        {"its release", {{MouseButton::Left, false}}, false, 0, false, false, false},
+        {"a tap after it", {{MouseButton::Left, true}, {MouseButton::Left, false}}, false, 0, true, true, false},
+    };
+    for (const Step& s : steps) {
+        for (const Event& e : s.events) NoteMouseButton(e.first, e.second);
+        if (s.screenChanged) DropMouseButtonEdges();
+        platform->SetPointerState(400, 300, s.buttons);
+        MouseButtonEdges();
+        EXPECT_EQ(LeftButtonPressed(), s.leftPressed) << s.name;
+        EXPECT_EQ(LeftButtonReleased(), s.leftReleased) << s.name;
+        EXPECT_EQ(RightButtonPressed(), s.rightPressed) << s.name;
+    }
+}
+
+TEST(RandomIntTest, SystemSeedsDifferFromCallToCall) {
+    EXPECT_NE(SystemSeed(), SystemSeed());
+}
+
 } // namespace

@@ -45,7 +45,9 @@ public:
         uint32_t id;
     };
 
-    bool Initialized() override { return true; }
+    bool Initialized() override { return initialized; }
+    // False: a manager without a device (the silent stand-in).
+    bool initialized = true;
     bool LoadSound(uint32_t id, const std::string& fileName) override {
         loads.push_back(fileName);
         if (requireFile && !Quill::FileExists(fileName + ".wav") && !Quill::FileExists(fileName + ".ogg")) return false;
