@@ -85,6 +85,17 @@ bool EffectQueue::AddTween(float delay, float duration, float from, float to, fl
     return true;
 }
 
+bool EffectQueue::RetargetTweens(const float* target, float to) {
+    bool found = false;
+    for (int i = 0; i < count; ++i) {
+        EffectEntry& e = entries[i];
+        if (e.kind != Effect::Tween || e.tweenTarget != target) continue;
+        e.tweenTo = to;
+        found = true;
+    }
+    return found;
+}
+
 bool EffectQueue::AddTitleSweep(int layer, float delay, float duration, float x, float y, const char* text,
                                 float yOffset) {
     EffectEntry* e = Append(Effect::TitleSweep, layer, delay, duration);

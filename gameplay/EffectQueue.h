@@ -84,6 +84,9 @@ public:
                          EngineCalls::Texture image);
     // Kind 4: *target moves from `from` to `to` (invisible).
     bool AddTween(float delay, float duration, float from, float to, float* target);
+    // Sends every tween of *target (pending or running) to `to` instead;
+    // false when there is none.
+    bool RetargetTweens(const float* target, float to);
     // Kind 5: a title falling in from above, resting, falling out below.
     bool AddTitleSweep(int layer, float delay, float duration, float x, float y, const char* text, float yOffset);
     // Kind 6: an image shrinking from (w, h) to nothing.

@@ -32,7 +32,7 @@ bool LeftPressed();
 bool LeftReleased();
 bool RightPressed();
 
-// --- textures and drawing (fractions of the client area, Part-style flags) ---
+// --- textures and drawing (fractions of the client area; the texture manager's sprite flags) ---
 Texture GetTexture(const char* path);
 void DrawSprite(Texture texture, float x, float y, float w, float h, float su, float sv, float eu, float ev,
                 uint32_t colour, int flags, float rotation);

@@ -10,10 +10,12 @@
 
 #include <tinyxml.h>
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -38,13 +40,43 @@ bool LoadDocument(TiXmlDocument& doc, const char* fileName) {
     return ok;
 }
 
+// The plain decimal number at the start of `text` (white space skipped, an
+// optional sign, digits with an optional fraction and exponent); 0 when there
+// is none. Hexadecimal ("0x10"), "inf" and "nan" are not numbers in a level.
+double LeadingDecimal(const char* text) {
+    const char* p = text;
+    while (std::isspace(static_cast<unsigned char>(*p))) ++p;
+    const char* start = p;
+    if (*p == '+' || *p == '-') ++p;
+    const char* digits = p;
+    while (std::isdigit(static_cast<unsigned char>(*p))) ++p;
+    bool any = p != digits;
+    if (*p == '.') {
+        const char* fraction = ++p;
+        while (std::isdigit(static_cast<unsigned char>(*p))) ++p;
+        any = any || p != fraction;
+    }
+    if (!any) return 0;
+    if (*p == 'e' || *p == 'E') {
+        const char* q = p + 1;
+        if (*q == '+' || *q == '-') ++q;
+        if (std::isdigit(static_cast<unsigned char>(*q))) {
+            p = q;
+            while (std::isdigit(static_cast<unsigned char>(*p))) ++p;
+        }
+    }
+    // Only the characters taken above reach the C library's conversion.
+    const std::string number(start, p);
+    return std::strtod(number.c_str(), nullptr);
+}
+
 // A decimal number at the start of the attribute (white space skipped, parsing
 // stopped where the number ends); 0 when absent, not a number or not finite,
 // and kept within [lo, hi].
 double ReadReal(const TiXmlElement* e, const char* name, double lo, double hi) {
     const char* text = e->Attribute(name);
     if (!text) return 0;
-    double v = std::strtod(text, nullptr);
+    double v = LeadingDecimal(text);
     if (!std::isfinite(v)) v = v > 0 ? hi : (v < 0 ? lo : 0);
     return v < lo ? lo : (v > hi ? hi : v);
 }

@@ -30,12 +30,19 @@ float OptionSlider(const char* name) { return G().menuOptions.GetSliderValue(nam
 void GoTo(int32_t state) { SetGameState(state); }
 
 // Leaving the high scores while a new entry still waits for its name keeps
-// the name typed so far; an entry left without any name is given up, so
-// that no nameless row is ever saved with a later score.
-void SettleWaitingName() {
-    HighScoreTable& scores = GetHighScores();
-    if (!scores.needName) return;
-    if (!scores.ConfirmName()) scores.CancelName();
+// the entry: with the name typed so far, or the player's last name.
+void SettleWaitingName() { GetHighScores().KeepWaitingEntry(); }
+
+// A level is under way: being played, paused, or the options (and the
+// credits behind them) opened from the pause screen.
+bool LevelInProgress() {
+    switch (GameState) {
+    case State::Playing:
+    case State::Paused: return true;
+    case State::Options: return OptionsFromPause != 0;
+    case State::Credits: return PreviousGameState() == State::Options && OptionsFromPause != 0;
+    default: return false;
+    }
 }
 
 void FullScreenMode() {
@@ -92,6 +99,8 @@ const Command kCommands[] = {
     {State::Playing, "procDiscard", [](const char*) { G().DiscardShape(); }},
 
     {State::LevelMap, "procStart", [](const char*) { G().StartLevel(); }},
+    // No button of the map has it; Escape does (a mode picked by mistake).
+    {State::LevelMap, "procMainMenu", [](const char*) { GoTo(State::MainMenu); }},
     // "procStage" + a number; the map has disabled the buttons of locked stages.
     {State::LevelMap, "procStage", [](const char* action) { G().SelectStage(action); }},
 
@@ -152,6 +161,21 @@ const Command kCommands[] = {
     {State::Credits, "procOk", [](const char*) { GoTo(PreviousGameState()); }},
 };
 
+// Escape is each screen's way back: the action of its back, close or cancel
+// button. While playing it pauses, and on the pause screen it resumes.
+struct EscapeRow {
+    int32_t state;
+    const char* action;
+};
+const EscapeRow kEscapeActions[] = {
+    {State::Playing, "procMenu"},           {State::Paused, "procResume"},
+    {State::LevelMap, "procMainMenu"},      {State::Options, "procClose"},
+    {State::Instructions1, "procClose"},    {State::Instructions2, "procClose"},
+    {State::Instructions3, "procClose"},    {State::Credits, "procOk"},
+    {State::HighScores, "procClose"},       {State::ContinueConfirm, "procCancel"},
+    {State::ClearScoresConfirm, "procNo"},
+};
+
 bool Matches(const Command& c, const char* action) {
     if (std::strcmp(c.action, "procStage") == 0) return std::strncmp(action, "procStage", 9) == 0;
     return std::strcmp(c.action, action) == 0;
@@ -171,19 +195,40 @@ bool RunMenuCommand(int32_t state, const char* action) {
     return false;
 }
 
+bool RunEscape(int32_t state) {
+    for (const EscapeRow& row : kEscapeActions)
+        if (row.state == state) return RunMenuCommand(state, row.action);
+    return false;
+}
+
 void ProcessMessage(InputMessage m) {
+    const int32_t state = GameState;
+    const bool escape = m.message == INPUT_KEY_DOWN && (m.wParam & 0xFF) == Quill::VK_ESCAPE;
     if (m.message == INPUT_KEY_DOWN) {
         if (m.wParam == Quill::VK_F1) ShowFps = !ShowFps;
-        if (GameState == State::Playing) {
-            G().HandleKey(m.wParam);
+        if (state == State::Playing) {
+            if (escape) RunEscape(state);
+            else G().HandleKey(m.wParam);
             return;
         }
     }
-    const int32_t state = GameState;
     MenuScreen* screen = G().StateScreen(state);
     if (!screen) return;
-    if (state == State::HighScores) HandleNameKey(m);
+    if (state == State::HighScores && GetHighScores().EditingCurrentList()) {
+        // Escape while a name is typed cancels the entry, and only that.
+        HandleNameKey(m);
+        if (escape) return;
+    } else if (escape) {
+        RunEscape(state);
+        return;
+    }
     RunMenuCommand(state, screen->HandleMessage(m));
+}
+
+void KeepProgressOnClose() {
+    if (LevelInProgress()) G().SaveGame();
+    SettleWaitingName();
+    G().menuOptions.StorePendingSliders();
 }
 
 void EndGameToScores(bool restoreMusic) {

@@ -28,5 +28,11 @@ bool RunMenuCommand(int32_t state, const char* action);
 // (the end of a round turned it off). A negative score counts as 0.
 void EndGameToScores(bool restoreMusic);
 
+// The program is closing (its window closed, a logout, a termination signal):
+// a level under way is saved as the pause screen's end saves it (without the
+// score table), a high score still waiting for its name is kept, and a slider
+// being dragged keeps its value. Main thread.
+void KeepProgressOnClose();
+
 // The particles per burst that suit the display: 10 with 3D on, 5 without.
 int ParticlesFor3D(bool is3D);

@@ -18,6 +18,15 @@ constexpr float kPlaceLimitY = 0.85f;
 
 float Draw01() { return static_cast<float>(EngineCalls::RandomRaw()) / 32767.0f; }
 
+// Moves *value to `to` in a second. With the effects queue full, a move of
+// it already under way is sent on to the new place instead, or the value
+// jumps there; an older move left running would end short of it and leave
+// the next close-up to start from the wrong place.
+void CloseUp(EffectQueue& fx, float* value, float to) {
+    if (fx.AddTween(0, 1.0f, *value, to, value)) return;
+    if (!fx.RetargetTweens(value, to)) *value = to;
+}
+
 void RemovePanelSlot(ShapeCell* panel, int32_t& count, int32_t index) {
     for (int32_t k = index; k + 1 < count; ++k) panel[k] = panel[k + 1];
     --count;
@@ -96,8 +105,10 @@ void Game::MovePanel(float frameDt) {
 }
 
 bool Game::TakeShape() {
-    if (!(phase == Phase::Playing || levelNumber > 1) || !EngineCalls::LeftButtonDown() || heldShape.shown)
-        return false;
+    // A press seen this tick takes a shape even when the button is already
+    // up again: a quick tap goes down and up between two ticks.
+    const bool pressing = EngineCalls::LeftButtonDown() || EngineCalls::LeftPressed();
+    if (!(phase == Phase::Playing || levelNumber > 1) || !pressing || heldShape.shown) return false;
     for (int32_t i = 0; i < panelCount; ++i) {
         if (!OnPanelShape(panel[i], mouseX, mouseY) || !(mouseX > 0.2f)) continue;
         if (tutorialOn && i != tutorialPanelIndex) continue;
@@ -188,14 +199,10 @@ void Game::RemoveCompleteLines() {
         } else if (shift[r] != 0) {
             // Head for where the line will be once every running move has
             // ended, so two removals within a second still close up exactly.
-            // A move that finds the queue full jumps there at once.
             const float to = lineTargetX[r] + static_cast<float>(shift[r]) * kLineSpacing;
             lineTargetX[r] = to;
-            if (!fx.AddTween(0, 1.0f, line.x, to, &line.x)) line.x = to;
-            for (int32_t c = 0; c < n; ++c) {
-                ShapeCell& cell = cells[r * n + c];
-                if (!fx.AddTween(0, 1.0f, cell.x, to, &cell.x)) cell.x = to;
-            }
+            CloseUp(fx, &line.x, to);
+            for (int32_t c = 0; c < n; ++c) CloseUp(fx, &cells[r * n + c].x, to);
         }
     }
 }

@@ -35,6 +35,24 @@ bool FitsLevel(const ShapeCell& s, const ShapeClass* classes, int32_t classCount
     return s.classIndex < classCount && s.shape < classes[s.classIndex].shapeCount;
 }
 
+// A shape in the hand goes back to the front of the panel, where it is
+// taken again on continuing; the shapes behind it keep their spacing. On a
+// full panel it takes the place of the newest arrival, still off to the right.
+void ReturnHeldShape(const ShapeCell& held, SavedGameRecord& r) {
+    if (!held.shown || r.panelCount < 0) return;
+    if (r.panelCount >= Geometry::kMaxPanelInPlay) r.panelCount = Geometry::kMaxPanelInPlay - 1;
+    for (int32_t i = r.panelCount; i > 0; --i) r.panel[i] = r.panel[i - 1];
+    ShapeCell& front = r.panel[0];
+    front = held;
+    front.shown = 0;
+    front.x = Geometry::kPanelStopX;
+    front.y = Geometry::kPanelY;
+    ++r.panelCount;
+    for (int32_t i = 1; i < r.panelCount; ++i)
+        if (r.panel[i].x - r.panel[i - 1].x < Geometry::kPanelSpacing)
+            r.panel[i].x = r.panel[i - 1].x + Geometry::kPanelSpacing;
+}
+
 } // namespace
 
 bool SavedGameRecordIsSound(const SavedGameRecord& r) {
@@ -59,6 +77,7 @@ bool Game::SaveGame() {
     std::memcpy(record.panel, panel, sizeof record.panel);
     std::memcpy(record.cells, cells, sizeof record.cells);
     record.panelCount = panelCount;
+    ReturnHeldShape(heldShape, record);
     record.cellCount = cellCount;
     std::memcpy(record.lines, lines, sizeof record.lines);
     record.boardReserved = boardReserved;

@@ -121,6 +121,10 @@ TEST_F(GameTest, LevelAttributesReadAsTheLevelFileGivesThem) {
         {"huge numbers", {{"levelTime", "1e400"}, {"lineSpeed", "-1e400"}, {"lineShapeCount", "1e30"}},
          Mode::Classic, false, 1e6f, -100, 180, 1},
         {"negative cells", {{"lineShapeCount", "-4"}, {"levelTime", "-7.9"}}, Mode::Classic, false, -7.9f, 0, 0, 1},
+        {"plain decimal only", {{"levelTime", "0x10"}, {"lineSpeed", "inf"}, {"lineShapeCount", "nan"}},
+         Mode::Classic, false, 0, 0, 0, 1},
+        {"fraction and exponent", {{"levelTime", " .5e2s"}, {"lineSpeed", "+0.25e"}}, Mode::Classic, false, 50,
+         0.25f, 66, 1},
     };
     for (const Case& c : cases) {
         auto attributes = c.attributes;

@@ -72,6 +72,32 @@ TEST_F(MenuCommandsTest, EachStateMapsItsActionsToTheirScreens) {
     }
 }
 
+// Escape is each screen's back, close or cancel button; it pauses play and
+// resumes it; it leaves the map for the main menu; typing a name it cancels.
+TEST_F(MenuCommandsTest, EscapeIsTheWayBack) {
+    using namespace State;
+    struct Case { int32_t from, state; bool typing; int32_t expected; } cases[] = {
+        {LevelMap, Playing, false, Paused},        {Playing, Paused, false, Playing},
+        {MainMenu, LevelMap, false, MainMenu},     {MainMenu, Options, false, MainMenu},
+        {Paused, Options, false, Paused},          {MainMenu, Instructions1, false, MainMenu},
+        {Instructions1, Instructions2, false, MainMenu}, {Instructions2, Instructions3, false, MainMenu},
+        {Options, Credits, false, Options},        {MainMenu, HighScores, false, MainMenu},
+        {GameOver, HighScores, true, HighScores},  {MainMenu, ContinueConfirm, false, MainMenu},
+        {HighScores, ClearScoresConfirm, false, HighScores}, {Loading, MainMenu, false, MainMenu},
+    };
+    for (const Case& c : cases) {
+        GetHighScores().Reset();
+        if (c.typing) {
+            ASSERT_TRUE(GetHighScores().InsertScore(500, ""));
+        }
+        Enter(c.from, c.state);
+        ProcessMessage(Message(INPUT_KEY_DOWN, Quill::VK_ESCAPE));
+        EXPECT_EQ(GameState, c.expected) << "state " << c.state;
+        EXPECT_EQ(GetHighScores().needName, 0) << "state " << c.state;
+        EXPECT_EQ(GetHighScores().lists[0][0].score, 0u) << "a typed entry is cancelled";
+    }
+}
+
 TEST_F(MenuCommandsTest, TheModeButtonsChooseTheModeAndOfferASavedGame) {
     struct Case { const char* action; int32_t mode; } cases[] = {
         {"procTransformerGame", Mode::Transformer}, {"procRelaxGame", Mode::Relax}};
@@ -156,9 +182,9 @@ TEST_F(MenuCommandsTest, TheEndOfAGameEntersTheScoreWhenItQualifies) {
     }
 }
 
-TEST_F(MenuCommandsTest, LeavingTheHighScoresKeepsATypedNameAndDropsAnEmptyOne) {
+TEST_F(MenuCommandsTest, LeavingTheHighScoresKeepsTheEntryUnderItsTypedOrALastName) {
     struct Case { const char* typed; const char* expectedName; uint32_t expectedScore; } cases[] = {
-        {"Ada", "Ada", 900u}, {"", "", 0u}};
+        {"", "Player", 900u}, {"Ada", "Ada", 900u}};
     for (const Case& c : cases) {
         GetHighScores().Reset();
         GetHighScores().SaveScores();

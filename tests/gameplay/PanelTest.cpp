@@ -157,3 +157,20 @@ TEST_F(GameTest, SpaceThrowsAwayTheHeldShapeElseTheFirstPanelShape) {
         EXPECT_EQ(CountEvents("drop_shape"), c.drops) << c.what;
     }
 }
+
+// With the effects queue full, a close-up sends the move already under way on
+// to the new place: the line comes to rest where two removals put it.
+TEST_F(GameTest, ACloseUpThatFindsTheQueueFullStillEndsInItsPlace) {
+    LoadPlainLevel();
+    for (int c = 0; c < 11; ++c) game().cells[2 * 11 + c].filled = 1;
+    game().RemoveCompleteLines(); // lines 0 and 1 start moving right
+    RunEffects(300);
+    EffectQueue& fx = TheEffectQueue();
+    while (fx.AddSoundEvent(5.0f, "")) {
+    }
+    for (int c = 0; c < 11; ++c) game().cells[11 + c].filled = 1;
+    game().RemoveCompleteLines(); // line 0 has another step to go
+    RunEffects(1500);
+    EXPECT_NEAR(game().lines[0].x, 0.29f + 2 * kLineSpacing, 1e-5f);
+    EXPECT_NEAR(game().cells[5].x, 0.29f + 2 * kLineSpacing, 1e-5f);
+}

@@ -294,3 +294,31 @@ TEST_F(SavedGameTest, LinesStillClosingUpAreRestoredWhereTheyComeToRest) {
     for (int32_t c = 0; c < n; ++c) EXPECT_FLOAT_EQ(game().cells[c].x, settled) << "cell " << c;
     EXPECT_FLOAT_EQ(game().lines[2].x, Geometry::kFirstLineX + 2 * Geometry::kLineSpacing);
 }
+
+// A shape in the hand when the game is saved is back at the front of the
+// panel on continuing, with the shapes behind it spaced as the panel spaces them.
+TEST_F(SavedGameTest, TheShapeInTheHandIsSavedOnThePanel) {
+    PlayUntil(2, Mode::Classic, [&] { return game().phase == Phase::Playing && game().panelCount >= 2; });
+    game().heldShape = game().panel[--game().panelCount]; // the last one, taken
+    game().heldShape.shown = 1;
+    game().heldShape.x = 0.5f; // wherever the pointer carried it
+    game().heldShape.y = 0.4f;
+    const ShapeCell held = game().heldShape;
+    const int panelCount = game().panelCount;
+    SetGameState(State::Paused);
+    ASSERT_TRUE(game().SaveGame());
+
+    game().Reset();
+    ASSERT_TRUE(game().LoadShapeClasses("classes.xml"));
+    SetGameState(State::ContinueConfirm);
+    ASSERT_TRUE(game().LoadSavedGame(false));
+    ASSERT_EQ(game().panelCount, panelCount + 1);
+    EXPECT_EQ(game().heldShape.shown, 0);
+    const ShapeCell& front = game().panel[0];
+    EXPECT_EQ(front.classIndex * 1000 + front.shape * 10 + front.bonus,
+              held.classIndex * 1000 + held.shape * 10 + held.bonus);
+    EXPECT_FLOAT_EQ(front.x, Geometry::kPanelStopX);
+    EXPECT_FLOAT_EQ(front.y, Geometry::kPanelY);
+    for (int i = 1; i < game().panelCount; ++i)
+        EXPECT_GE(game().panel[i].x - game().panel[i - 1].x, Geometry::kPanelSpacing - 1e-6f) << "shape " << i;
+}
