@@ -14,6 +14,7 @@
 #include "engine/Config.h"
 #include "engine/HighScoreTable.h"
 #include "engine/Language.h"
+#include "engine/MouseButtonEdges.h"
 #include "engine/PlayerFolder.h"
 #include "engine/RandomInt.h"
 #include "engine/SoundEvents.h"
@@ -53,9 +54,34 @@ void FinishMenuFade(int32_t previous) {
     game.screenFade = 1.0f;
 }
 
-void ScreenChanged(int32_t /*state*/, int32_t previous) {
+// Screens over which no fade runs show their picture whole: a pause during a
+// level's opening fade must not show black, nor may the menus after it.
+void ShowScreenWhole(int32_t state, int32_t previous) {
+    Game& game = TheGame();
+    if (game.screenFade == 1.0f) return;
+    switch (state) {
+    case State::Loading:
+    case State::LevelMap:
+    case State::Playing:
+    case State::LevelAdvance:
+    case State::GameComplete:
+    case State::GameOver: return;
+    case State::MainMenu:
+        // Its own fade-in is the one the loading screen queued.
+        if (previous == State::Loading) return;
+        // Whatever was running for the last screen has no place here.
+        TheEffectQueue().Clear();
+        break;
+    default: break;
+    }
+    game.screenFade = 1.0f;
+}
+
+void ScreenChanged(int32_t state, int32_t previous) {
     NudgePointer();
     FinishMenuFade(previous);
+    ShowScreenWhole(state, previous);
+    DropMouseButtonEdges();
 }
 
 // Sets every check box of that name on the screen.
@@ -77,7 +103,7 @@ int32_t ReadOptionInt(const char* section, const char* key, int32_t fallback) {
 
 GameApp::GameApp() {
     gGameApp = this;
-    ChooseLanguage();
+    const bool languageKnown = ChooseLanguage();
     const char* title = GetLanguageString("Velmora");
     // Without a title the settings would have no name to be kept under.
     if (!title[0]) title = kFallbackTitle;
@@ -88,13 +114,19 @@ GameApp::GameApp() {
     vsyncPacing = true;
     AppLog("*** SESSION STARTED ***", LogNewFile | LogTime | LogFrame);
     AppLog(DescribePlayerFolder().c_str(), PlayerFolderWritable() ? LogTime : LogTime | LogWarning);
+    if (!languageKnown) {
+        char chosen[256] = {};
+        IniGetString("LANGUAGE", "Name", chosen);
+        AppLogf(LogWarning, "Language '%s' is not in 'language.ini'; the game speaks %s", chosen, LanguageName);
+    }
     TheGame().LoadMenuScreens();
     SetStateChangedHook(ScreenChanged);
     TheGameSeams().drawStatePicture = DrawMenuStill;
 }
 
 GameApp::~GameApp() {
-    if (!shutdown) Shutdown();
+    // Only tidying up: a run ends through Shutdown before its application goes.
+    if (!shutdown) QuillAppBase::Shutdown();
     // The loading thread may still be adding the widget; let it finish first.
     if (loadingThread.joinable()) loadingThread.join();
     if (mainWidget && widgetManager) widgetManager->RemoveWidget(mainWidget.get());
@@ -124,10 +156,15 @@ void GameApp::Init() {
     // The boxes show how the game really runs: without a config.ini both
     // choices default to on while the boxes would read unchecked, and a
     // desktop too small for a window forces full screen whatever was chosen.
-    MenuScreen& options = TheGame().menuOptions;
-    SetCheckBox(options, "btnFullScreen", !windowIsWindowed);
-    SetCheckBox(options, "btn3DHardware", Is3DActive());
-    SeedRandom(Quill::GetPlatform().Ticks());
+    RecordScreenMode();
+    SetCheckBox(TheGame().menuOptions, "btn3DHardware", Is3DActive());
+    // The player's volumes, here on the main thread: the loading thread must
+    // not race a mute when the window loses the focus.
+    SetMusicVolume(TheGame().menuOptions.GetSliderValue("MusicVolume"));
+    SetSfxVolume(TheGame().menuOptions.GetSliderValue("SfxVolume"));
+    // Not the platform clock: it counts from the program's start, so two runs
+    // would often deal the very same game.
+    SeedRandom(SystemSeed());
 
     Game& game = TheGame();
     game.LoadShapeClasses("classes.xml");
@@ -160,8 +197,6 @@ void GameApp::LoadingProc() {
 
     Game& game = TheGame();
     InitSounds();
-    SetMusicVolume(game.menuOptions.GetSliderValue("MusicVolume"));
-    SetSfxVolume(game.menuOptions.GetSliderValue("SfxVolume"));
 
     // The language's own image folder ("English\") is copied: the lookup
     // buffer is reused by the next lookup on this thread.
@@ -198,6 +233,25 @@ void GameApp::LoadingProc() {
     game.menuInfoRelax.fade = 0;
     game.menuInfoTransformer.fade = 0;
     fx.AddTween(0, 0.5f, 0, 1.0f, &game.screenFade);
+}
+
+void GameApp::Shutdown() {
+    // However the program is closed, the player's progress stays.
+    if (!shutdown && loadingHandled) KeepProgressOnClose();
+    QuillAppBase::Shutdown();
+}
+
+void GameApp::SetScreenMode(bool wantWindowed, bool use3D) {
+    QuillAppBase::SetScreenMode(wantWindowed, use3D);
+    RecordScreenMode();
+}
+
+void GameApp::RecordScreenMode() {
+    const bool fullScreen = !windowIsWindowed;
+    SetCheckBox(TheGame().menuOptions, "btnFullScreen", fullScreen);
+    if ((ReadOptionInt("OPTIONS", "btnFullScreen", 1) != 0) != fullScreen)
+        IniSetString("OPTIONS", "btnFullScreen", fullScreen ? "1" : "0");
+    RegistryWriteInteger("ScreenMode", fullScreen ? 1 : 0);
 }
 
 void GameApp::LoadingCompleted() {

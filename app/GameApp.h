@@ -30,6 +30,11 @@ public:
     // Counts the frames drawn in the menus and play and stops at frameLimit.
     bool RedrawIfDirty() override;
     bool ChangeDirHook(const std::string& path) override;
+    // Closing keeps the player's progress (a level under way is saved).
+    void Shutdown() override;
+    // The options screen's box, config.ini and the settings follow the mode
+    // the window is really in, however it was switched (Alt+Enter too).
+    void SetScreenMode(bool windowed, bool use3D) override;
 
     MainWidget* GetMainWidget() const { return mainWidget.get(); }
 
@@ -45,6 +50,8 @@ public:
     bool keepWorkingFolder = false;
 
 private:
+    void RecordScreenMode();
+
     std::unique_ptr<MainWidget> mainWidget;
 };
 

@@ -10,6 +10,7 @@
 #include "engine/FrameRateMeter.h"
 #include "engine/InputMessage.h"
 #include "engine/Language.h"
+#include "engine/MouseButtonEdges.h"
 #include "engine/TextureManager.h"
 
 #include "framework/graphics/Graphics.h"
@@ -32,6 +33,12 @@ void Send(uint32_t message, uint32_t wParam, int32_t x, int32_t y) {
 uint32_t FadeOverlayColour(float fade) {
     const uint32_t alpha = static_cast<uint32_t>(static_cast<int32_t>((1.0f - fade) * 255.0f) + 1) & 0xFFu;
     return alpha << 24;
+}
+
+// The widget manager's click counts: 1 and 2 left, -1 and -2 right, 3 middle.
+MouseButton ButtonOfClick(int clickCount) {
+    if (clickCount < 0) return MouseButton::Right;
+    return clickCount == 3 ? MouseButton::Middle : MouseButton::Left;
 }
 
 } // namespace
@@ -102,7 +109,14 @@ void MainWidget::MouseMove(int32_t x, int32_t y) { Send(INPUT_MOUSE_MOVE, 0, x, 
 
 void MainWidget::MouseDown(int32_t x, int32_t y, int clickCount) {
     Quill::Widget::MouseDown(x, y, clickCount);
+    NoteMouseButton(ButtonOfClick(clickCount), true);
     Send(INPUT_BUTTON_DOWN, 0, x, y);
+}
+
+void MainWidget::MouseUp(int32_t x, int32_t y, int clickCount) {
+    Quill::Widget::MouseUp(x, y, clickCount);
+    NoteMouseButton(ButtonOfClick(clickCount), false);
+    Send(INPUT_BUTTON_UP, 0, x, y);
 }
 
 void MainWidget::MouseDrag(int32_t x, int32_t y) { MouseMove(x, y); }

@@ -27,6 +27,10 @@ public:
     using Quill::Widget::MouseDown;
     // Any button: the click count is not looked at.
     void MouseDown(int32_t x, int32_t y, int clickCount) override;
+    using Quill::Widget::MouseUp;
+    // Presses and releases reach the gameplay's button edges in the order the
+    // window reported them, however short the click.
+    void MouseUp(int32_t x, int32_t y, int clickCount) override;
     void MouseDrag(int32_t x, int32_t y) override;
 
     // Gameplay ticks run so far (one per frame while playing).

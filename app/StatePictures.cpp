@@ -58,6 +58,13 @@ void DrawHighScores() {
 
 void DrawContinueConfirm() {
     Game& g = G();
+    // The saved game's level and score, while the question is asked. Drawn
+    // afterwards (the picture that fades out after "New"), the screen keeps
+    // them: a new game has already put its own level and score in place.
+    if (GameState != State::ContinueConfirm) {
+        DrawMenuOverBackdrop(g.menuContinueConfirmation);
+        return;
+    }
     char text[300];
     std::snprintf(text, sizeof text, "%s  %d", GetLanguageString("LevelText"), static_cast<int>(g.levelNumber));
     g.menuContinueConfirmation.SetText("txtLevelNum", text);

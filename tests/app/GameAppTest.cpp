@@ -13,13 +13,17 @@
 #include "gameplay/MenuCommands.h"
 
 #include "engine/HighScoreTable.h"
+#include "engine/RandomInt.h"
 
 #include "framework/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
+#include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -119,6 +123,10 @@ TEST_F(GameAppTest, StartsUpThroughTheLoadingScreenToTheMainMenu) {
     ASSERT_TRUE(driver.RunUntil([] { return GameState == State::MainMenu; }, kLoadingPasses));
     EXPECT_GT(app.loadTotal.load(), 100);
     EXPECT_EQ(app.loadDone.load(), app.loadTotal.load()) << "the bar reaches its end";
+    EXPECT_EQ(static_cast<DrivenGameApp&>(app).volumesSetElsewhere.load(), 0)
+        << "the loading thread leaves the volumes to the main thread";
+    EXPECT_DOUBLE_EQ(app.musicVolume, game().menuOptions.GetSliderValue("MusicVolume"));
+    EXPECT_DOUBLE_EQ(app.sfxVolume, game().menuOptions.GetSliderValue("SfxVolume"));
 
     // The menu fades in from black over half a second.
     driver.RunFrames(2);
@@ -243,6 +251,137 @@ TEST_F(GameAppTest, PausedSavedContinuedAndLostToTheClock) {
         << "a lost game is no game to continue";
 }
 
+// However the program is closed in the middle of a level (its window closed,
+// Alt+F4, a termination signal), the next start offers that level and score;
+// "New" then fades out the question with the saved values still on it.
+TEST_F(GameAppTest, ClosedInPlayTheNextStartOffersToContinue) {
+    struct Way {
+        const char* name;
+        std::function<void(GameDriver&)> close;
+    } ways[] = {
+        {"window closed", [](GameDriver& d) { d.platform->InjectMessage(Quill::MSG_CLOSE); }},
+        {"Alt+F4", [](GameDriver& d) { d.platform->InjectMessage(Quill::MSG_SYSKEYDOWN, Quill::VK_F4); }},
+        {"SIGTERM", [](GameDriver&) { std::raise(SIGTERM); }},
+    };
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.name);
+        std::remove((driver.folder + "/saved.ini").c_str());
+        PlayLevelSevenABit();
+        const int score = game().score;
+        way.close(driver);
+        ASSERT_TRUE(driver.RunToShutdown(10));
+        driver.Close();
+
+        LaunchToMainMenu();
+        ASSERT_TRUE(driver.Click(game().menuMain, "btnClassicGame"));
+        ASSERT_EQ(GameState, State::ContinueConfirm);
+        driver.RunFrames(1);
+        EXPECT_EQ(TextOf(game().menuContinueConfirmation, "txtLevelNum"), "Level  7");
+        EXPECT_EQ(TextOf(game().menuContinueConfirmation, "txtScoreNum"), "Score  " + std::to_string(score));
+        ASSERT_TRUE(driver.Click(game().menuContinueConfirmation, "btnNew"));
+        EXPECT_EQ(GameState, State::LevelMap);
+        EXPECT_EQ(TextOf(game().menuContinueConfirmation, "txtLevelNum"), "Level  7") << "while it fades out";
+        EXPECT_EQ(TextOf(game().menuContinueConfirmation, "txtScoreNum"), "Score  " + std::to_string(score));
+        driver.Close();
+    }
+}
+
+// A tap on a touchpad goes down and up between two frames; each one still
+// takes the shape under it.
+TEST_F(GameAppTest, InstantClicksTakeShapesFromThePanel) {
+    PlayLevelSevenABit();
+    int taken = 0;
+    for (int click = 0; click < 10; ++click) {
+        game().heldShape.shown = 0;
+        // The first shape at rest at the left end of the panel.
+        ASSERT_TRUE(driver.RunUntil([this] { return game().panelCount > 0 && game().panel[0].x < 0.31f; }, 2000));
+        const ShapeCell& shape = game().panel[0];
+        driver.platform->MovePointer(static_cast<int>(shape.x * 800.0f), static_cast<int>(shape.y * 600.0f));
+        driver.platform->PressButton(Quill::MOUSE_LEFT);
+        driver.platform->ReleaseButton(Quill::MOUSE_LEFT);
+        MainWidget* widget = driver.App()->GetMainWidget();
+        const uint32_t ticks = widget->RoundTicks();
+        ASSERT_TRUE(driver.RunUntil([&] { return widget->RoundTicks() > ticks; }, 100));
+        taken += game().heldShape.shown;
+    }
+    EXPECT_EQ(taken, 10);
+}
+
+// Escape is the way back on every screen that has one, and pauses play.
+TEST_F(GameAppTest, EscapeIsEachScreensWayBack) {
+    LaunchToMainMenu();
+    struct Step {
+        const MenuScreen* screen; // clicked first, when there is one
+        const char* button;
+        int32_t before, after;
+    } steps[] = {
+        {&game().menuMain, "btnOptions", State::Options, State::MainMenu},
+        {&game().menuMain, "btnInstructions", State::Instructions1, State::MainMenu},
+        {&game().menuMain, "btnHighScores", State::HighScores, State::MainMenu},
+        {&game().menuMain, "btnOptions", State::Options, State::MainMenu},
+        {&game().menuMain, "btnClassicGame", State::LevelMap, State::MainMenu},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.button);
+        ASSERT_TRUE(driver.Click(*step.screen, step.button));
+        ASSERT_EQ(GameState, step.before);
+        driver.KeyDown(Quill::VK_ESCAPE);
+        EXPECT_EQ(GameState, step.after);
+        driver.RunFrames(20);
+        EXPECT_EQ(game().screenFade, 1.0f) << "the screen shows whole";
+    }
+    ASSERT_TRUE(driver.Click(game().menuMain, "btnOptions"));
+    ASSERT_TRUE(driver.Click(game().menuOptions, "btnCredits"));
+    driver.KeyDown(Quill::VK_ESCAPE);
+    EXPECT_EQ(GameState, State::Options) << "the credits close back to the options";
+    driver.KeyDown(Quill::VK_ESCAPE);
+
+    StartModeToMap("btnClassicGame");
+    StartLevelFromMap();
+    driver.KeyDown(Quill::VK_ESCAPE);
+    EXPECT_EQ(GameState, State::Paused);
+    driver.KeyDown(Quill::VK_ESCAPE);
+    EXPECT_EQ(GameState, State::Playing);
+}
+
+// Paused while the level fades in, the pause screen shows whole, and so does
+// the menu after the game is ended from it.
+TEST_F(GameAppTest, PausedDuringTheOpeningFadeNothingStaysBlack) {
+    LaunchToMainMenu();
+    StartModeToMap("btnClassicGame");
+    ASSERT_TRUE(driver.Click(game().menuMap, "btnStart"));
+    ASSERT_EQ(GameState, State::Playing);
+    ASSERT_LT(game().screenFade, 1.0f);
+    driver.Activate(false);
+    ASSERT_EQ(GameState, State::Paused);
+    driver.Activate(true);
+    driver.RunFrames(1);
+    EXPECT_EQ(game().screenFade, 1.0f);
+    ASSERT_TRUE(driver.Click(game().menuPause, "btnEnd"));
+    driver.RunFrames(30);
+    EXPECT_NE(GameState, State::Paused);
+    EXPECT_EQ(game().screenFade, 1.0f);
+}
+
+// Alt+Enter switches the screen mode; the option box, config.ini and the
+// settings follow the real mode each time.
+TEST_F(GameAppTest, TheFullScreenBoxFollowsAltEnter) {
+    LaunchToMainMenu();
+    GameApp* app = driver.App();
+    for (int press = 0; press < 3; ++press) {
+        SCOPED_TRACE(press);
+        driver.platform->InjectMessage(Quill::MSG_SYSKEYDOWN, Quill::VK_RETURN);
+        driver.RunFrames(1);
+        const bool fullScreen = !app->windowIsWindowed;
+        EXPECT_EQ(fullScreen, press % 2 == 1);
+        EXPECT_EQ(game().menuOptions.IsButtonChecked("btnFullScreen"), fullScreen);
+        EXPECT_EQ(ReadOptionInt("OPTIONS", "btnFullScreen", -1), fullScreen ? 1 : 0);
+        int32_t stored = -1;
+        EXPECT_TRUE(app->RegistryReadInteger("ScreenMode", stored));
+        EXPECT_EQ(stored, fullScreen ? 1 : 0);
+    }
+}
+
 TEST_F(GameAppTest, OptionsActAtOnceAndAreThereInTheNextRun) {
     LaunchToMainMenu();
     GameApp* app = driver.App();
@@ -280,6 +419,20 @@ TEST_F(GameAppTest, OptionsActAtOnceAndAreThereInTheNextRun) {
     EXPECT_EQ(TheEffectQueue().ParticleCount(), 5);
     EXPECT_NEAR(driver.App()->musicVolume, musicVolume, 1e-5);
     EXPECT_FALSE(game().menuOptions.IsButtonChecked("btnFullScreen"));
+}
+
+// Two starts of the program deal different games: the seed is not the
+// platform clock, which counts from each start alike.
+TEST(GameAppSeed, TwoStartsDealDifferentGames) {
+    std::vector<int> deals[2];
+    for (std::vector<int>& deal : deals) {
+        GameDriver driver;
+        if (!driver.HaveContent()) GTEST_SKIP() << "the game folder has not been built";
+        driver.Launch(true);
+        for (int i = 0; i < 8; ++i) deal.push_back(RandomDraw());
+        driver.Close();
+    }
+    EXPECT_NE(deals[0], deals[1]);
 }
 
 } // namespace

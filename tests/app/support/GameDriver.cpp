@@ -59,6 +59,16 @@ void DrivenGameApp::BeginRun() {
     lastDrawTime = nextDrawTime = platform.Ticks();
 }
 
+void DrivenGameApp::SetMusicVolume(double volume) {
+    if (std::this_thread::get_id() != primaryThreadId) ++volumesSetElsewhere;
+    GameApp::SetMusicVolume(volume);
+}
+
+void DrivenGameApp::SetSfxVolume(double volume) {
+    if (std::this_thread::get_id() != primaryThreadId) ++volumesSetElsewhere;
+    GameApp::SetSfxVolume(volume);
+}
+
 VsyncHeadlessPlatform::VsyncHeadlessPlatform(int rate) : Quill::HeadlessPlatform(true), hz(rate) {
     SetRefreshRate(rate);
 }
@@ -115,7 +125,7 @@ void GameDriver::ResetProcessState() {
     SeedRandom(2024);
 }
 
-DrivenGameApp& GameDriver::Launch() {
+DrivenGameApp& GameDriver::Launch(bool ownSeed) {
     Close();
     ResetProcessState();
     app = std::make_unique<DrivenGameApp>();
@@ -124,6 +134,7 @@ DrivenGameApp& GameDriver::Launch() {
     app->noSound = true;
     app->reportStatistics = false;
     app->Init();
+    if (!ownSeed) SeedRandom(2024);
     app->BeginRun();
     return *app;
 }

@@ -12,6 +12,7 @@
 
 #include "framework/platform/HeadlessPlatform.h"
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
@@ -22,6 +23,11 @@ class DrivenGameApp : public GameApp {
 public:
     // What Start does before its loop: the loading thread, the window shown.
     void BeginRun();
+    // Volumes set from any thread but the main one (the loading thread must
+    // leave them to the main thread, which mutes on a focus loss).
+    void SetMusicVolume(double volume) override;
+    void SetSfxVolume(double volume) override;
+    std::atomic<int> volumesSetElsewhere{0};
 };
 
 // Fills `folder` with links to the built game folder's data (never the files
@@ -55,8 +61,9 @@ public:
     bool HaveContent() const { return haveContent; }
 
     // A new run of the game: every process-wide object back to its start,
-    // the application made and Init run (window, Loading state).
-    DrivenGameApp& Launch();
+    // the application made and Init run (window, Loading state). The deal
+    // is repeatable (a fixed seed after Init) unless `ownSeed`.
+    DrivenGameApp& Launch(bool ownSeed = false);
     // Ends the run as the entry point does: the application is destroyed.
     void Close();
     DrivenGameApp* App() const { return app.get(); }
