@@ -64,6 +64,8 @@ public:
     virtual bool UpdateStep();
     virtual void UpdateFraction(float fraction);
     virtual void CreateMainWindow();
+    // The client size a new window gets: the player's size, kept inside the work area.
+    void ClientSizeFor(const Rect& work, int& clientW, int& clientH);
     virtual void UpdateCursor();
     virtual void RestoreImages();
     virtual void ReleaseImageSurfaces();
@@ -146,6 +148,8 @@ public:
     std::string windowTitle = "Quill Application";
     std::string registryKey;
     int32_t preferredX = -1, preferredY = -1;
+    // The window's client size as the player last left it; -1: the game's own size.
+    int32_t preferredWidth = -1, preferredHeight = -1;
     int32_t width = 640, height = 480;
     int32_t fullscreenBits = 16;
     double musicVolume = 0.85, sfxVolume = 0.85;

@@ -95,6 +95,8 @@ void QuillAppBase::ReadSettings() {
     if (RegistryReadInteger("ScreenMode", v)) windowed = v == 0;
     if (RegistryReadInteger("PreferredX", v)) preferredX = v;
     if (RegistryReadInteger("PreferredY", v)) preferredY = v;
+    if (RegistryReadInteger("PreferredWidth", v)) preferredWidth = v;
+    if (RegistryReadInteger("PreferredHeight", v)) preferredHeight = v;
     if (RegistryReadInteger("CustomCursors", v)) {
         customCursors = v != 0;
         UpdateCursor();
@@ -113,6 +115,8 @@ void QuillAppBase::WriteSettings() {
         {"ScreenMode", windowed ? 0 : 1},
         {"PreferredX", preferredX},
         {"PreferredY", preferredY},
+        {"PreferredWidth", preferredWidth},
+        {"PreferredHeight", preferredHeight},
         {"CustomCursors", customCursors ? 1 : 0},
         {"InProgress", 0},
         {"WaitForVSync", windowedFrameLimit ? 1 : 0},

@@ -126,6 +126,14 @@ void QuillAppBase::ProcessDeferredMessages() {
             }
             break;
         case MSG_SIZE:
+            // A window the player sized is opened at that size next time.
+            if (m.window == WINDOW_MAIN && windowIsWindowed && m.wParam == SIZE_RESTORED) {
+                int w = 0, h = 0;
+                if (platform.GetWindowSize(w, h)) {
+                    preferredWidth = w;
+                    preferredHeight = h;
+                }
+            }
             if (m.window == WINDOW_MAIN && !shutdown) {
                 bool nowMinimized = m.wParam == SIZE_MINIMIZED;
                 if (nowMinimized != minimized) {
@@ -271,6 +279,22 @@ void QuillAppBase::AttachDisplay() {
     widgetManager->InvalidateAll();
 }
 
+void QuillAppBase::ClientSizeFor(const Rect& work, int& clientW, int& clientH) {
+    clientW = width;
+    clientH = height;
+    // A size too small to play in, or from a damaged file, is not the player's.
+    if (preferredWidth < width / 4 || preferredHeight < height / 4) return;
+    int outerW = 0, outerH = 0;
+    GetPlatform().OuterSize(preferredWidth, preferredHeight, outerW, outerH);
+    // A size left from a larger desktop shrinks to this one's work area.
+    clientW = std::min(preferredWidth, preferredWidth - (outerW - work.width) - 8);
+    clientH = std::min(preferredHeight, preferredHeight - (outerH - work.height) - 8);
+    if (clientW < width / 4 || clientH < height / 4) {
+        clientW = width;
+        clientH = height;
+    }
+}
+
 void QuillAppBase::CreateMainWindow() {
     Platform& platform = GetPlatform();
     if (widgetManager) widgetManager->SetDrawTarget(nullptr);
@@ -282,9 +306,11 @@ void QuillAppBase::CreateMainWindow() {
         created = platform.CreateMainWindow(0, 0, width, height, true);
     } else {
         windowIsWindowed = true;
-        int outerW = 0, outerH = 0;
-        platform.OuterSize(width, height, outerW, outerH);
         Rect work = platform.WorkArea();
+        int clientW = width, clientH = height;
+        ClientSizeFor(work, clientW, clientH);
+        int outerW = 0, outerH = 0;
+        platform.OuterSize(clientW, clientH, outerW, outerH);
         int right = work.x + work.width, bottom = work.y + work.height;
         int x, y;
         if (preferredX != -1 && preferredY != -1) {
@@ -297,6 +323,7 @@ void QuillAppBase::CreateMainWindow() {
             y = work.y + static_cast<int>(std::trunc(0.382 * (work.height - outerH)));
         }
         created = platform.CreateMainWindow(x, y, width, height, false);
+        if (created && (clientW != width || clientH != height)) platform.SetWindowSize(clientW, clientH);
     }
     if (created) platform.SetTitle(windowTitle);
 

@@ -97,6 +97,20 @@ void HeadlessPlatform::MoveWindow(int x, int y) {
     InjectMessage(MSG_MOVE, 0, PackPoint(x, y));
 }
 
+bool HeadlessPlatform::GetWindowSize(int& w, int& h) {
+    if (!hasWindow || fullscreen || minimized) return false;
+    w = clientW;
+    h = clientH;
+    return true;
+}
+
+void HeadlessPlatform::SetWindowSize(int w, int h) {
+    if (!hasWindow || fullscreen) return;
+    clientW = w;
+    clientH = h;
+    InjectMessage(MSG_SIZE, SIZE_RESTORED, PackPoint(w, h));
+}
+
 bool HeadlessPlatform::GetWindowPosition(int& x, int& y) {
     x = windowX;
     y = windowY;

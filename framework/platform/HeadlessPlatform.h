@@ -68,6 +68,11 @@ public:
     void OuterSize(int cw, int ch, int& ow, int& oh) override;
     void MoveWindow(int x, int y) override;
     bool GetWindowPosition(int& x, int& y) override;
+    bool GetWindowSize(int& w, int& h) override;
+    // The player's drag: sets the size and sends the size message.
+    void SetWindowSize(int w, int h) override;
+    int ClientWidth() const { return clientW; }
+    int ClientHeight() const { return clientH; }
     bool Present(const uint32_t* argb, int w, int h) override;
     int RefreshRate() override { return refreshRate; }
     bool PollEvent(PlatformEvent& event) override;

@@ -122,6 +122,12 @@ public:
     }
     // Whether the main window covers the desktop.
     virtual bool IsFullscreen() const { return false; }
+    // The client size of the window on the desktop, which the player may
+    // change by dragging its edges; false without a window, in full screen
+    // or while maximised (a size the player did not choose).
+    virtual bool GetWindowSize(int& /*w*/, int& /*h*/) { return false; }
+    // Gives a window that client size; the picture scales to fit it.
+    virtual void SetWindowSize(int /*w*/, int /*h*/) {}
     // Shows a w x h ARGB picture scaled into the window with its aspect kept.
     // Returns false when the display was lost.
     virtual bool Present(const uint32_t* argb, int w, int h) = 0;

@@ -148,12 +148,17 @@ public:
         logicalW = w;
         logicalH = h;
         if (!window) {
-            Uint32 flags = SDL_WINDOW_HIDDEN | (fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+            // The player may size the window; the picture is scaled to fit
+            // with its aspect kept. On a HiDPI display the window asks for
+            // its real pixels, so the picture is scaled once, smoothly.
+            Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI |
+                           (fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
             window = SDL_CreateWindow(title.c_str(), x + borderLeft, y + borderTop, w, h, flags);
             if (!window) {
                 std::fprintf(stderr, "Cannot create the window: %s\n", SDL_GetError());
                 return false;
             }
+            SDL_SetWindowMinimumSize(window, w / 4, h / 4);
             SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
             renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
             if (!renderer) renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
@@ -232,6 +237,17 @@ public:
     void MoveWindow(int x, int y) override {
         ReadBorders();
         if (window) SDL_SetWindowPosition(window, x + borderLeft, y + borderTop);
+    }
+
+    bool GetWindowSize(int& w, int& h) override {
+        if (!window || isFullscreen) return false;
+        if (SDL_GetWindowFlags(window) & (SDL_WINDOW_MAXIMIZED | SDL_WINDOW_MINIMIZED)) return false;
+        SDL_GetWindowSize(window, &w, &h);
+        return w > 0 && h > 0;
+    }
+
+    void SetWindowSize(int w, int h) override {
+        if (window && !isFullscreen) SDL_SetWindowSize(window, w, h);
     }
 
     bool GetWindowPosition(int& x, int& y) override {
@@ -481,6 +497,9 @@ private:
             case SDL_WINDOWEVENT_MAXIMIZED: Push(MSG_SIZE, SIZE_MAXIMIZED); break;
             case SDL_WINDOWEVENT_RESTORED: Push(MSG_SIZE, SIZE_RESTORED, PackPoint(logicalW, logicalH)); break;
             case SDL_WINDOWEVENT_MOVED: Push(MSG_MOVE, 0, PackPoint(Clamp16(e.window.data1), Clamp16(e.window.data2))); break;
+            case SDL_WINDOWEVENT_SIZE_CHANGED:
+                Push(MSG_SIZE, SIZE_RESTORED, PackPoint(Clamp16(e.window.data1), Clamp16(e.window.data2)));
+                break;
             case SDL_WINDOWEVENT_EXPOSED: Push(MSG_PAINT); break;
             default: break;
             }

@@ -207,6 +207,46 @@ TEST_F(WindowMessagesTest, WindowPlacement) {
     }
 }
 
+// The player sizes the window; the next run opens it at that size, kept
+// inside the desktop's work area. A full-screen run leaves the size alone.
+TEST_F(WindowMessagesTest, TheWindowSizeIsThePlayersAndIsRemembered) {
+    struct Case {
+        int storedW, storedH; // -1: none stored
+        int w, h;             // the new window's client size
+    } cases[] = {
+        {-1, -1, 800, 600},      {1200, 900, 1200, 900}, {1000, 600, 1000, 600},
+        {3000, 2000, 1904, 1011}, // from a larger desktop: inside the 1920 x 1050 work area
+        {100, 100, 800, 600},     // too small to play in
+        {-5, 700, 800, 600},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.storedW << " x " << c.storedH);
+        platform->SetWorkArea(Rect(0, 0, 1920, 1050));
+        TestApp& a = MakeApp();
+        a.RegistryWriteInteger("ScreenMode", 0);
+        a.RegistryWriteInteger("PreferredWidth", c.storedW);
+        a.RegistryWriteInteger("PreferredHeight", c.storedH);
+        a.Init();
+        EXPECT_EQ(platform->ClientWidth(), c.w);
+        EXPECT_EQ(platform->ClientHeight(), c.h);
+        app.reset();
+    }
+    TestApp& a = MakeApp();
+    a.Init();
+    platform->SetWindowSize(1024, 700); // the player drags an edge
+    a.Pump();
+    a.SetWindowed(false);
+    platform->SetWindowSize(1920, 1080); // full screen: not a size to keep
+    a.Pump();
+    a.SetWindowed(true);
+    EXPECT_EQ(platform->ClientWidth(), 1024);
+    EXPECT_EQ(platform->ClientHeight(), 700);
+    Send(MSG_CLOSE);
+    int32_t w = 0, h = 0;
+    EXPECT_TRUE(a.RegistryReadInteger("PreferredWidth", w) && a.RegistryReadInteger("PreferredHeight", h));
+    EXPECT_EQ(w * 10000 + h, 10240700);
+}
+
 // When the application ends, a 3D choice changed during the run is kept, or
 // the player is asked about it; 3D trouble asks whether to keep 3D at all.
 TEST_F(WindowMessagesTest, TheEndAsksAboutHardwareAcceleration) {
