@@ -7,19 +7,25 @@
 
 #include "app/GameApp.h"
 
+#include "engine/AppLog.h"
 #include "engine/Config.h"
 #include "engine/PlayerFolder.h"
 #include "framework/imageio/PngWriter.h"
+#include "framework/platform/CrashReport.h"
 #include "framework/platform/Files.h"
 #include "framework/platform/HeadlessPlatform.h"
 
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <cstdlib>
+#include <cstring>
 
 using namespace Quill;
 
 namespace {
+const char* const kVersion = "2.1";
+
 const char* kUsage =
     "usage: velmora [options]\n"
     "  --windowed            start in a window\n"
@@ -30,6 +36,27 @@ const char* kUsage =
     "  --data DIR            read the game's data from DIR\n"
     "  --help                show this text\n"
     "  --version             show the version\n";
+
+// Test hook: VELMORA_CRASH_TEST=segv (or abort, bus, fpe) makes the program
+// die of that signal once it is running, so the crash report can be tested.
+void CrashOnPurposeWhenAsked() {
+    const char* what = std::getenv("VELMORA_CRASH_TEST");
+    if (!what) return;
+    const struct {
+        const char* name;
+        int sig;
+    } kinds[] = {{"segv", SIGSEGV}, {"abort", SIGABRT}, {"bus", SIGBUS}, {"fpe", SIGFPE}};
+    for (const auto& kind : kinds)
+        if (std::strcmp(what, kind.name) == 0) std::raise(kind.sig);
+}
+
+// Tells once, in the log and on stderr, of a report a crashed run left.
+void MentionEarlierCrash(const std::string& folder) {
+    std::string report = TakeEarlierCrashReport(folder);
+    if (report.empty()) return;
+    AppLogf(LogWarning, "The last run of the game crashed; its report is '%s'", report.c_str());
+    std::fprintf(stderr, "velmora: the last run crashed; its report is '%s'\n", report.c_str());
+}
 
 bool ParseCount(const std::string& text, int& out) {
     if (text.empty() || text.size() > 9) return false;
@@ -119,7 +146,7 @@ int RunProgram(int argc, char** argv) {
         return 0;
     }
     if (options.version) {
-        std::puts("velmora 2.1");
+        std::printf("velmora %s\n", kVersion);
         return 0;
     }
     // The program makes its data folder the working folder, so relative
@@ -155,9 +182,14 @@ int RunProgram(int argc, char** argv) {
     if (options.screen != ProgramOptions::Screen::Stored)
         IniSetString("OPTIONS", "btnFullScreen", options.screen == ProgramOptions::Screen::Fullscreen ? "1" : "0");
 
+    // A crash report goes where the player's own files (app.log among them) go.
+    const std::string playerFolder = PlayerFolder();
+    InstallCrashReport(playerFolder, kVersion);
+
     int code = 0;
     {
         auto app = std::make_unique<GameApp>();
+        MentionEarlierCrash(playerFolder);
         app->frameLimit = options.frames;
         // The data folder found above is the working folder for the whole run.
         app->keepWorkingFolder = true;
@@ -165,6 +197,7 @@ int RunProgram(int argc, char** argv) {
         // Headless runs are tools and tests; they never stand in a user's way.
         app->singleInstance = !options.headless;
         app->Init();
+        CrashOnPurposeWhenAsked();
         app->Start();
         if (!options.screenshot.empty()) {
             DDImage* screen = app->GetDisplay() ? app->GetDisplay()->GetScreenImage() : nullptr;

@@ -1,6 +1,7 @@
 #include "engine/AppLog.h"
 
 #include "engine/PlayerFolder.h"
+#include "framework/platform/CrashReport.h"
 #include "framework/platform/Files.h"
 
 #include <cstdarg>
@@ -35,6 +36,7 @@ void WriteFrame(std::FILE* f) {
 
 void AppLog(const char* message, int flags) {
     std::lock_guard<std::mutex> hold(LogLock());
+    Quill::RememberLogLine(message);
     std::string& folder = LogFolder();
     if (folder.empty()) folder = PlayerFolder();
     std::FILE* f = Quill::OpenFile(folder + "\\app.log", (flags & LogNewFile) ? "w" : "a");

@@ -4,10 +4,8 @@
 #include "engine/Config.h"
 #include "engine/SoundEvents.h"
 #include "engine/TextureManager.h"
-#include "framework/platform/Files.h"
 #include "framework/platform/Platform.h"
-
-#include <tinyxml.h>
+#include "framework/xml/XmlFile.h"
 
 #include <cfloat>
 #include <cmath>
@@ -19,11 +17,6 @@
 namespace {
 
 const char* const OptionsSection = "OPTIONS";
-// Our menu files are a few kilobytes and a few levels deep. Anything far
-// bigger or deeper is not a menu, and the XML reader recurses once per level
-// of nesting, so a hostile file could otherwise run it out of stack.
-constexpr size_t MaxFileSize = 1u << 20;
-constexpr int MaxNesting = 32;
 
 const char* OrEmpty(const char* s) { return s ? s : ""; }
 
@@ -41,13 +34,13 @@ int32_t TruncToInt(float value) {
 
 // The attribute, cut to fit, when the element has it; otherwise the field stays.
 template <size_t N>
-void ReadText(const TiXmlElement& e, const char* attribute, char (&field)[N]) {
+void ReadText(const tinyxml2::XMLElement& e, const char* attribute, char (&field)[N]) {
     if (const char* value = e.Attribute(attribute)) CopyString(field, N, value);
 }
 
 // atof rules (a non-number gives 0); a value a float cannot hold is held at
 // its limits and NaN reads as 0, so later arithmetic stays defined.
-void ReadNumber(const TiXmlElement& e, const char* attribute, float& field) {
+void ReadNumber(const tinyxml2::XMLElement& e, const char* attribute, float& field) {
     const char* value = e.Attribute(attribute);
     if (!value) return;
     double number = std::atof(value);
@@ -61,66 +54,17 @@ void ReadNumber(const TiXmlElement& e, const char* attribute, float& field) {
 // order and returns how many were read. Elements beyond the table's capacity
 // are ignored with one log line.
 template <typename Record, int Capacity, typename Fill>
-int32_t ReadKind(const TiXmlElement& screen, const char* kind, Record (&table)[Capacity], const char* path,
+int32_t ReadKind(const tinyxml2::XMLElement& screen, const char* kind, Record (&table)[Capacity], const char* path,
                  Fill fill) {
     int32_t count = 0;
     long total = 0;
-    for (const TiXmlElement* e = screen.FirstChildElement(kind); e; e = e->NextSiblingElement(kind)) {
+    for (const tinyxml2::XMLElement* e = screen.FirstChildElement(kind); e; e = e->NextSiblingElement(kind)) {
         ++total;
         if (count < Capacity) fill(table[count++], *e);
     }
     if (total > Capacity)
         AppLogf(LogWarning, "Menu '%s': %ld %s elements, only the first %d are used", path, total, kind, Capacity);
     return count;
-}
-
-// Whether the file is small enough and its elements nest shallowly enough to
-// hand to the XML reader. Comments are skipped; anything else that only looks
-// like a tag counts as one, which can only make the check stricter.
-bool FitsTheReader(const std::string& nativePath) {
-    std::FILE* file = std::fopen(nativePath.c_str(), "rb");
-    if (!file) return true; // the reader reports the missing file itself
-    long length = std::fseek(file, 0, SEEK_END) == 0 ? std::ftell(file) : -1;
-    if (length < 0 || static_cast<unsigned long>(length) > MaxFileSize || std::fseek(file, 0, SEEK_SET) != 0) {
-        std::fclose(file);
-        return false;
-    }
-    std::string text(static_cast<size_t>(length), '\0');
-    const size_t size = length > 0 ? std::fread(&text[0], 1, text.size(), file) : 0;
-    std::fclose(file);
-    text.resize(size);
-
-    int depth = 0;
-    for (size_t i = text.find('<'); i != std::string::npos; i = text.find('<', i + 1)) {
-        if (text.compare(i, 4, "<!--") == 0) {
-            i = text.find("-->", i + 4);
-            if (i == std::string::npos) break;
-            continue;
-        }
-        char next = i + 1 < size ? text[i + 1] : '\0';
-        if (next == '/') {
-            if (depth > 0) --depth;
-            continue;
-        }
-        if (next == '!' || next == '?') continue;
-        // The end of the tag, past any quoted attribute values.
-        size_t end = i + 1;
-        char quote = '\0';
-        for (; end < size; ++end) {
-            char c = text[end];
-            if (quote) {
-                if (c == quote) quote = '\0';
-            } else if (c == '"' || c == '\'') {
-                quote = c;
-            } else if (c == '>') {
-                break;
-            }
-        }
-        bool selfClosing = end < size && text[end - 1] == '/';
-        if (!selfClosing && ++depth > MaxNesting) return false;
-        i = end < size ? end : size;
-    }
-    return true;
 }
 
 int32_t AlignFlags(const char* align) {
@@ -170,10 +114,9 @@ bool MenuScreen::LoadFromFile(const char* path) {
     screenTint = OWN_COLOURS;
     fade = 1.0f;
 
-    const std::string nativePath = Quill::NativePath(path);
-    TiXmlDocument document(nativePath.c_str());
-    const TiXmlElement* screen = nullptr;
-    if (FitsTheReader(nativePath) && document.LoadFile()) screen = document.FirstChildElement("Screen");
+    tinyxml2::XMLDocument document;
+    const tinyxml2::XMLElement* screen = nullptr;
+    if (Quill::LoadXmlFile(document, path) == Quill::XmlLoad::Ok) screen = document.FirstChildElement("Screen");
     if (!screen) {
         AppLogf(LogTime, "Loading XML menu:  '%s' ... FAILED", path);
         return false;
@@ -187,7 +130,7 @@ bool MenuScreen::LoadFromFile(const char* path) {
     ReadText(*screen, "clickSound", clickSound);
     ReadText(*screen, "overSound", overSound);
 
-    buttonCount = ReadKind(*screen, "Button", buttons, path, [](MenuButton& b, const TiXmlElement& e) {
+    buttonCount = ReadKind(*screen, "Button", buttons, path, [](MenuButton& b, const tinyxml2::XMLElement& e) {
         ReadText(e, "name", b.name);
         ReadText(e, "radioGroup", b.radioGroup);
         ReadText(e, "text", b.text);
@@ -206,7 +149,7 @@ bool MenuScreen::LoadFromFile(const char* path) {
         b.checked = 0;
         b.enabled = 1;
     });
-    sliderCount = ReadKind(*screen, "Slider", sliders, path, [](MenuSlider& s, const TiXmlElement& e) {
+    sliderCount = ReadKind(*screen, "Slider", sliders, path, [](MenuSlider& s, const tinyxml2::XMLElement& e) {
         ReadText(e, "name", s.name);
         ReadNumber(e, "xc", s.xc);
         ReadNumber(e, "yc", s.yc);
@@ -219,7 +162,7 @@ bool MenuScreen::LoadFromFile(const char* path) {
         s.value = 0.75f;
         s.unstored = 0;
     });
-    editCount = ReadKind(*screen, "Edit", edits, path, [](MenuEdit& d, const TiXmlElement& e) {
+    editCount = ReadKind(*screen, "Edit", edits, path, [](MenuEdit& d, const tinyxml2::XMLElement& e) {
         ReadText(e, "name", d.name);
         ReadText(e, "text", d.text);
         ReadText(e, "align", d.align);
@@ -228,7 +171,7 @@ bool MenuScreen::LoadFromFile(const char* path) {
         ReadNumber(e, "size", d.size);
         ReadNumber(e, "maxlen", d.maxlen);
     });
-    imageCount = ReadKind(*screen, "Image", images, path, [](MenuImage& m, const TiXmlElement& e) {
+    imageCount = ReadKind(*screen, "Image", images, path, [](MenuImage& m, const tinyxml2::XMLElement& e) {
         ReadText(e, "stretch", m.stretch);
         ReadNumber(e, "xc", m.xc);
         ReadNumber(e, "yc", m.yc);
@@ -236,7 +179,7 @@ bool MenuScreen::LoadFromFile(const char* path) {
         ReadNumber(e, "height", m.height);
         ReadText(e, "img", m.img);
     });
-    textCount = ReadKind(*screen, "Text", texts, path, [](MenuText& t, const TiXmlElement& e) {
+    textCount = ReadKind(*screen, "Text", texts, path, [](MenuText& t, const tinyxml2::XMLElement& e) {
         ReadText(e, "stretch", t.stretch);
         ReadText(e, "name", t.name);
         ReadText(e, "text", t.text);

@@ -6,9 +6,7 @@
 
 #include "gameplay/EngineCalls.h"
 
-#include "framework/platform/Files.h"
-
-#include <tinyxml.h>
+#include "framework/xml/XmlFile.h"
 
 #include <cctype>
 #include <cmath>
@@ -30,14 +28,10 @@ void CopyName(char (&dest)[kNameSize], const char* source) {
 
 void LogCannotLoad(const char* fileName) { EngineCalls::Logf(0, "Fatal error, cannot load XML: %s", fileName); }
 
-// Loads a document through the platform's path rules; false when the file is
-// missing, unreadable or not well-formed.
-bool LoadDocument(TiXmlDocument& doc, const char* fileName) {
-    std::FILE* file = Quill::OpenFile(fileName, "rb");
-    if (!file) return false;
-    bool ok = doc.LoadFile(file);
-    std::fclose(file);
-    return ok;
+// False when the file is missing, unreadable, too large, nested too deeply or
+// not well-formed.
+bool LoadDocument(tinyxml2::XMLDocument& doc, const char* fileName) {
+    return Quill::LoadXmlFile(doc, fileName) == Quill::XmlLoad::Ok;
 }
 
 // The plain decimal number at the start of `text` (white space skipped, an
@@ -73,7 +67,7 @@ double LeadingDecimal(const char* text) {
 // A decimal number at the start of the attribute (white space skipped, parsing
 // stopped where the number ends); 0 when absent, not a number or not finite,
 // and kept within [lo, hi].
-double ReadReal(const TiXmlElement* e, const char* name, double lo, double hi) {
+double ReadReal(const tinyxml2::XMLElement* e, const char* name, double lo, double hi) {
     const char* text = e->Attribute(name);
     if (!text) return 0;
     double v = LeadingDecimal(text);
@@ -81,16 +75,16 @@ double ReadReal(const TiXmlElement* e, const char* name, double lo, double hi) {
     return v < lo ? lo : (v > hi ? hi : v);
 }
 
-float ReadFloat(const TiXmlElement* e, const char* name, double lo = -1e9, double hi = 1e9) {
+float ReadFloat(const tinyxml2::XMLElement* e, const char* name, double lo = -1e9, double hi = 1e9) {
     return static_cast<float>(ReadReal(e, name, lo, hi));
 }
 
 // Truncated toward zero.
-int32_t ReadInt(const TiXmlElement* e, const char* name) {
+int32_t ReadInt(const tinyxml2::XMLElement* e, const char* name) {
     return static_cast<int32_t>(std::trunc(ReadReal(e, name, -1e9, 1e9)));
 }
 
-void ReadText(const TiXmlElement* e, const char* name, char (&dest)[kNameSize]) {
+void ReadText(const tinyxml2::XMLElement* e, const char* name, char (&dest)[kNameSize]) {
     const char* text = e->Attribute(name);
     CopyName(dest, text ? text : "");
 }
@@ -113,8 +107,8 @@ int SplitNames(char* buffer, const char* names[kMaxListNames]) {
 } // namespace
 
 bool Game::LoadShapeClasses(const char* fileName) {
-    TiXmlDocument doc;
-    const TiXmlElement* root = nullptr;
+    tinyxml2::XMLDocument doc;
+    const tinyxml2::XMLElement* root = nullptr;
     if (LoadDocument(doc, fileName)) root = doc.FirstChildElement("Level");
     if (!root) {
         LogCannotLoad(fileName);
@@ -122,7 +116,7 @@ bool Game::LoadShapeClasses(const char* fileName) {
     }
     for (ShapeClass& c : classTable) c = ShapeClass();
     classCount = 0;
-    for (const TiXmlElement* ce = root->FirstChildElement("ShapeClass"); ce;
+    for (const tinyxml2::XMLElement* ce = root->FirstChildElement("ShapeClass"); ce;
          ce = ce->NextSiblingElement("ShapeClass")) {
         if (classCount == kMaxClasses) {
             EngineCalls::Logf(16, "%s: more than %d shape classes, the rest are ignored", fileName, kMaxClasses);
@@ -131,7 +125,7 @@ bool Game::LoadShapeClasses(const char* fileName) {
         ShapeClass& c = classTable[classCount++];
         ReadText(ce, "name", c.name);
         ReadText(ce, "soundEvent", c.soundEvent);
-        for (const TiXmlElement* se = ce->FirstChildElement("Shape"); se; se = se->NextSiblingElement("Shape")) {
+        for (const tinyxml2::XMLElement* se = ce->FirstChildElement("Shape"); se; se = se->NextSiblingElement("Shape")) {
             if (c.shapeCount == kMaxShapesPerClass) {
                 EngineCalls::Logf(16, "%s: class '%s' has more than %d shapes, the rest are ignored", fileName,
                                   c.name, kMaxShapesPerClass);
@@ -148,7 +142,7 @@ bool Game::LoadShapeClasses(const char* fileName) {
 bool Game::LevelFileExists(int32_t level) {
     char fileName[64];
     std::snprintf(fileName, sizeof fileName, "Levels\\level_%d.xml", static_cast<int>(level));
-    TiXmlDocument doc;
+    tinyxml2::XMLDocument doc;
     return LoadDocument(doc, fileName) && doc.FirstChildElement("LevelMap") != nullptr;
 }
 
@@ -175,8 +169,8 @@ void Game::LoadLevel() {
 
     char fileName[64];
     std::snprintf(fileName, sizeof fileName, "Levels\\level_%d.xml", static_cast<int>(levelNumber));
-    TiXmlDocument doc;
-    const TiXmlElement* map = nullptr;
+    tinyxml2::XMLDocument doc;
+    const tinyxml2::XMLElement* map = nullptr;
     if (LoadDocument(doc, fileName)) map = doc.FirstChildElement("LevelMap");
     if (!map) {
         LogCannotLoad(fileName);

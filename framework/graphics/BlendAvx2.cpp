@@ -1,12 +1,19 @@
 // The span loops on AVX2, eight pixels at a time. This file alone is
-// compiled for AVX2 (the pragma below), and Blend calls into it only when the
+// compiled for AVX2 (the pragmas below), and Blend calls into it only when the
 // processor has it. It includes nothing with inline functions another file
 // could share, so no AVX2 code leaks into the rest of the program.
 #include "framework/graphics/BlendKernels.h"
 
 #if defined(__x86_64__) || defined(__i386__)
+#if defined(__clang__)
+// Clang declares every intrinsic for its own instruction set, so only our
+// functions below need the target, given to each by this region.
+#include <immintrin.h>
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#else
 #pragma GCC target("avx2")
 #include <immintrin.h>
+#endif
 
 namespace Quill::Blend {
 namespace {
@@ -91,6 +98,10 @@ const SpanKernels kernels = {K::Blit, K::Fill, S::StretchRow, S::TurnRow};
 const SpanKernels* Avx2Kernels() { return &kernels; }
 
 } // namespace Quill::Blend
+
+#if defined(__clang__)
+#pragma clang attribute pop
+#endif
 
 #else
 

@@ -4,11 +4,19 @@
 #include "framework/graphics/BlendKernels.h"
 
 #if defined(__x86_64__)
+#if defined(__clang__)
+// Clang declares every intrinsic for its own instruction set, so only our
+// functions below need the target, given to each by this region.
+#include <immintrin.h>
+#pragma clang attribute push(__attribute__((target("avx512f,avx512bw"))), apply_to = function)
+#else
 #pragma GCC target("avx512f,avx512bw")
 // GCC 12's AVX-512 headers start many operations from a deliberately
 // undefined register (`__Y = __Y`) and then warn about it once inlined.
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#pragma GCC diagnostic ignored "-Wuninitialized"
 #include <immintrin.h>
+#endif
 
 namespace Quill::Blend {
 namespace {
@@ -93,6 +101,10 @@ const SpanKernels kernels = {K::Blit, K::Fill, S::StretchRow, S::TurnRow};
 const SpanKernels* Avx512Kernels() { return &kernels; }
 
 } // namespace Quill::Blend
+
+#if defined(__clang__)
+#pragma clang attribute pop
+#endif
 
 #else
 

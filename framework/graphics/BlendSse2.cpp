@@ -3,8 +3,15 @@
 #include "framework/graphics/BlendKernels.h"
 
 #if defined(__x86_64__) || defined(__i386__)
+#if defined(__clang__)
+// Clang declares every intrinsic for its own instruction set, so only our
+// functions below need the target, given to each by this region.
+#include <emmintrin.h>
+#pragma clang attribute push(__attribute__((target("sse2"))), apply_to = function)
+#else
 #pragma GCC target("sse2")
 #include <emmintrin.h>
+#endif
 
 namespace Quill::Blend {
 namespace {
@@ -104,6 +111,10 @@ const SpanKernels kernels = {K::Blit, K::Fill, S::StretchRow, S::TurnRow};
 const SpanKernels* Sse2Kernels() { return &kernels; }
 
 } // namespace Quill::Blend
+
+#if defined(__clang__)
+#pragma clang attribute pop
+#endif
 
 #else
 

@@ -1,5 +1,6 @@
 #include "framework/imageio/GifReader.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <vector>
@@ -209,6 +210,16 @@ void DecodeLzw(const std::vector<uint8_t>& data, int minCodeSize, PixelSink& sin
     }
 }
 
+// The most pixels that `bytes` of LZW data can decode to. Every code takes at
+// least minCodeSize + 1 bits, and the k-th code after a clear stands for at
+// most k pixels (each table entry is one longer than an earlier one), never
+// more than the table holds.
+int64_t MostPixels(size_t bytes, int minCodeSize) {
+    const int64_t codes = static_cast<int64_t>(bytes) * 8 / (minCodeSize + 1);
+    const int64_t ramp = std::min<int64_t>(codes, kMaxCodes);
+    return ramp * (ramp + 1) / 2 + (codes - ramp) * kMaxCodes;
+}
+
 } // namespace
 
 std::unique_ptr<Image> DecodeGif(const uint8_t* data, size_t size) {
@@ -237,10 +248,15 @@ std::unique_ptr<Image> DecodeGif(const uint8_t* data, size_t size) {
     if (transparentIndex >= 0) colors[static_cast<size_t>(transparentIndex)] = 0;
     // Code sizes outside 1..8 cannot index a 256-entry table.
     if (!in.Byte(minCodeSize) || minCodeSize < 1 || minCodeSize > 8) return nullptr;
-    std::unique_ptr<Image> image = NewImage(width, height);
-    if (!image) return nullptr;
+    if (!ImageSizeAllowed(width, height)) return nullptr;
     std::vector<uint8_t> lzwData;
     ReadSubBlocks(in, &lzwData); // a cut-off chain still decodes as far as it goes
+    // Data that could not fill the image it claims, even at the best
+    // compression LZW allows, make no picture: refused rather than held as a
+    // large transparent image.
+    if (MostPixels(lzwData.size(), minCodeSize) < int64_t(width) * height) return nullptr;
+    std::unique_ptr<Image> image = NewImage(width, height);
+    if (!image) return nullptr;
     PixelSink sink(*image, colors, (imageFlags & 0x40) != 0);
     DecodeLzw(lzwData, minCodeSize, sink);
     return image;

@@ -12,8 +12,8 @@
 
 namespace Quill::ImageLib {
 
-// Null when the bytes are not a GIF, hold no image, or the image is empty or
-// beyond the loader's limits. Damaged picture data end the decode early: the
+// Null when the bytes are not a GIF, hold no image, the image is empty or
+// beyond the loader's limits, or its data are too few to fill it. Damaged picture data end the decode early: the
 // pixels decoded so far are kept and the rest stay transparent black.
 std::unique_ptr<Image> DecodeGif(const uint8_t* data, size_t size);
 

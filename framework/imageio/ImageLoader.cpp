@@ -51,7 +51,7 @@ size_t ExtensionStart(const std::string& fileName) {
 
 std::unique_ptr<Image> DecodeFile(const std::string& path, Decoder decode) {
     std::vector<uint8_t> bytes;
-    if (!ReadWholeFile(path, bytes) || bytes.empty()) return nullptr;
+    if (!ReadWholeFile(path, bytes, kMaxImageFileBytes) || bytes.empty()) return nullptr;
     return decode(bytes.data(), bytes.size());
 }
 

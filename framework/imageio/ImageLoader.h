@@ -32,10 +32,14 @@ struct Image {
 };
 
 // No side of a loaded image may be longer, and no image may have more pixels
-// (256 MB of pixels); game art is far smaller, so anything beyond is a broken
-// or hostile header, refused before memory is spent on it.
-constexpr int64_t kMaxImageSide = 16384;
-constexpr int64_t kMaxImagePixels = int64_t(1) << 26;
+// (16 MB of them). No picture of ours is larger than the 800 x 600 screen, so
+// this leaves room to spare; anything beyond is a broken or hostile header,
+// refused before memory is spent on it.
+constexpr int64_t kMaxImageSide = 4096;
+constexpr int64_t kMaxImagePixels = int64_t(1) << 22;
+// Image files larger than this are not read at all: an uncompressed picture
+// of the largest size above, and a margin.
+constexpr size_t kMaxImageFileBytes = size_t(24) << 20;
 
 // Whether a reader may make an image of this size: both sides at least 1 and
 // the size within the limits above.

@@ -28,15 +28,25 @@ bool FileExists(const std::string& path) {
     return stat(NativePath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out) {
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out, size_t maxBytes) {
     out.clear();
     std::FILE* f = OpenFile(path, "rb");
     if (!f) return false;
     uint8_t buffer[65536];
     size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) out.insert(out.end(), buffer, buffer + n);
-    bool ok = !std::ferror(f);
+    bool ok = true;
+    // Counted as read rather than asked of the file's size, which a pipe or a
+    // file still growing would not tell truthfully.
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) {
+        if (n > maxBytes - out.size()) {
+            ok = false;
+            break;
+        }
+        out.insert(out.end(), buffer, buffer + n);
+    }
+    ok = ok && !std::ferror(f);
     std::fclose(f);
+    if (!ok) out.clear();
     return ok;
 }
 

@@ -2,6 +2,7 @@
 // File services of the platform. The game names paths with backslashes
 // ("Graphics\back_menu.jpg"); NativePath is the one place that turns them
 // into '/' before a file is opened, searched or stat'ed.
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -14,8 +15,9 @@ std::string NativePath(const std::string& path);
 // Opens a file for reading in binary mode with NativePath applied (null on failure).
 std::FILE* OpenFile(const std::string& path, const char* mode);
 bool FileExists(const std::string& path);
-// Whole file into `out`; false when it cannot be read.
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out);
+// Whole file into `out`; false when it cannot be read, or when it holds more
+// than `maxBytes` (then nothing beyond the limit is read).
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out, size_t maxBytes = SIZE_MAX);
 // Writes a file atomically: a temporary file in the same folder, flushed and
 // synced, then renamed over the target. A crash leaves the old file or the
 // new one, never a mix. False when any step fails (the target is untouched).

@@ -2,7 +2,7 @@
 
 #include "framework/platform/Files.h"
 
-#include <tremor/ivorbisfile.h>
+#include <vorbis/vorbisfile.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -13,9 +13,10 @@ namespace Quill {
 
 namespace {
 
-// Whole decoded sounds above this are refused rather than allocated: no sound
-// of ours comes near it, and a hostile header cannot make us reserve gigabytes.
-constexpr uint64_t MaxDecodedBytes = 256ull * 1024 * 1024;
+// Whole decoded sounds above this are refused rather than allocated: our
+// longest effect is a few seconds, and this is three minutes of CD-quality
+// stereo, so a hostile header cannot make us reserve gigabytes.
+constexpr uint64_t MaxDecodedBytes = kMaxSoundFileBytes;
 
 uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 uint32_t Le32(const uint8_t* p) {
@@ -98,7 +99,7 @@ WavResult ParseWav(const uint8_t* bytes, size_t size, PcmSound& out) {
 
 WavResult ReadWav(const std::string& path, PcmSound& out) {
     std::vector<uint8_t> bytes;
-    if (!ReadWholeFile(path, bytes)) return WavResult::Missing;
+    if (!ReadWholeFile(path, bytes, kMaxSoundFileBytes)) return WavResult::Missing;
     return ParseWav(bytes.data(), bytes.size(), out);
 }
 
@@ -150,7 +151,7 @@ bool ParseAu(const uint8_t* bytes, size_t size, PcmSound& out) {
 
 bool ReadAu(const std::string& path, PcmSound& out) {
     std::vector<uint8_t> bytes;
-    if (!ReadWholeFile(path, bytes)) return false;
+    if (!ReadWholeFile(path, bytes, kMaxSoundFileBytes)) return false;
     return ParseAu(bytes.data(), bytes.size(), out);
 }
 
@@ -159,6 +160,7 @@ bool ReadAu(const std::string& path, PcmSound& out) {
 struct OggDecoder::Impl {
     OggVorbis_File file;
     bool open = false;
+    std::string path;
 };
 
 OggDecoder::OggDecoder() : impl(std::make_unique<Impl>()) {}
@@ -166,6 +168,7 @@ OggDecoder::~OggDecoder() { Close(); }
 
 bool OggDecoder::Open(const std::string& path) {
     Close();
+    impl->path = path;
     std::FILE* f = OpenFile(path, "rb");
     if (!f) return false;
     ov_callbacks callbacks{OggRead, OggSeek, OggClose, OggTell};
@@ -192,7 +195,8 @@ long OggDecoder::Read(int16_t* out, int bytes) {
     if (!impl->open) return -1;
     for (;;) {
         int link = 0;
-        long n = ov_read(&impl->file, reinterpret_cast<char*>(out), bytes, &link);
+        // little-endian, 16-bit, signed
+        long n = ov_read(&impl->file, reinterpret_cast<char*>(out), bytes, 0, 2, 1, &link);
         if (n == OV_HOLE) continue; // a gap in the data: the decoder resynchronises
         if (n > 0) {
             // A chained file whose later part has another layout cannot be
@@ -204,7 +208,19 @@ long OggDecoder::Read(int16_t* out, int bytes) {
     }
 }
 
-bool OggDecoder::Rewind() { return impl->open && ov_pcm_seek(&impl->file, 0) == 0; }
+// Reopened rather than seeked: seeking within a damaged file is the decoder's
+// least trodden path, while opening is what every load does.
+bool OggDecoder::Rewind() {
+    if (!impl->open) return false;
+    const std::string path = impl->path;
+    const int wasChannels = channels, wasRate = sampleRate;
+    // The file may have been replaced meanwhile: carry on only with the same layout.
+    if (!Open(path) || channels != wasChannels || sampleRate != wasRate) {
+        Close();
+        return false;
+    }
+    return true;
+}
 
 bool ReadOgg(const std::string& path, PcmSound& out) {
     OggDecoder decoder;

@@ -6,12 +6,17 @@
 // was given: a truncated file or a chunk that claims more than the file holds
 // fails cleanly and leaves nothing behind. Also writes the decoded-sound cache,
 // a WAV file with the source's name and time stamp.
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace Quill {
+
+// Sound files, and whole decoded sounds, above this size are refused: three
+// minutes of 44.1 kHz 16-bit stereo, far beyond any effect of ours.
+constexpr size_t kMaxSoundFileBytes = size_t(32) << 20;
 
 // Decoded samples in their own PCM format: 8-bit samples are unsigned, 16-bit
 // samples signed little-endian, channels interleaved.
@@ -53,7 +58,8 @@ public:
     int64_t TotalFrames();
     // Up to `bytes` bytes of interleaved 16-bit samples; 0 at the end, < 0 on error.
     long Read(int16_t* out, int bytes);
-    // Back to the first sample.
+    // Back to the first sample (the file is opened anew); false, and closed,
+    // when it no longer opens with the same channels and rate.
     bool Rewind();
 
 private:

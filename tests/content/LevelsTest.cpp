@@ -5,7 +5,7 @@
 #include "framework/platform/Files.h"
 
 #include <gtest/gtest.h>
-#include <tinyxml.h>
+#include "framework/xml/XmlFile.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -28,7 +28,7 @@ struct Level {
     std::vector<std::string> badNumbers;
 };
 
-double Number(TiXmlElement* e, const char* name, Level& level)
+double Number(tinyxml2::XMLElement* e, const char* name, Level& level)
 {
     const char* v = e->Attribute(name);
     if (!v) {
@@ -45,10 +45,10 @@ double Number(TiXmlElement* e, const char* name, Level& level)
 Level ReadLevel(int n)
 {
     Level l;
-    TiXmlDocument doc(GamePath("Levels\\level_" + std::to_string(n) + ".xml").c_str());
-    if (!doc.LoadFile())
+    tinyxml2::XMLDocument doc;
+    if (Quill::LoadXmlFile(doc, GamePath("Levels\\level_" + std::to_string(n) + ".xml")) != Quill::XmlLoad::Ok)
         return l;
-    TiXmlElement* e = doc.FirstChildElement("LevelMap");
+    tinyxml2::XMLElement* e = doc.FirstChildElement("LevelMap");
     if (!e)
         return l;
     l.loaded = true;

@@ -6,7 +6,7 @@
 #include "framework/ini/IniFile.h"
 #include "framework/sound/SoundReaders.h"
 
-#include <tinyxml.h>
+#include "framework/xml/XmlFile.h"
 
 #include <cstdint>
 #include <memory>
@@ -64,7 +64,7 @@ inline bool LoadSound(const std::string& name, Sound& out)
 }
 
 // An attribute's text ("" when it is missing).
-inline std::string Attr(const TiXmlElement* e, const char* name)
+inline std::string Attr(const tinyxml2::XMLElement* e, const char* name)
 {
     const char* v = e->Attribute(name);
     return v ? v : "";
@@ -83,17 +83,17 @@ struct ClassEntry {
 inline std::vector<ClassEntry> ReadClasses()
 {
     std::vector<ClassEntry> out;
-    TiXmlDocument doc(GamePath("classes.xml").c_str());
-    if (!doc.LoadFile())
+    tinyxml2::XMLDocument doc;
+    if (Quill::LoadXmlFile(doc, GamePath("classes.xml")) != Quill::XmlLoad::Ok)
         return out;
-    TiXmlElement* level = doc.FirstChildElement("Level");
+    tinyxml2::XMLElement* level = doc.FirstChildElement("Level");
     if (!level)
         return out;
-    for (TiXmlElement* c = level->FirstChildElement("ShapeClass"); c; c = c->NextSiblingElement("ShapeClass")) {
+    for (tinyxml2::XMLElement* c = level->FirstChildElement("ShapeClass"); c; c = c->NextSiblingElement("ShapeClass")) {
         ClassEntry e;
         e.name = Attr(c, "name");
         e.soundEvent = Attr(c, "soundEvent");
-        for (TiXmlElement* s = c->FirstChildElement("Shape"); s; s = s->NextSiblingElement("Shape"))
+        for (tinyxml2::XMLElement* s = c->FirstChildElement("Shape"); s; s = s->NextSiblingElement("Shape"))
             e.shapes.push_back({Attr(s, "mainImage"), Attr(s, "maskImage")});
         out.push_back(e);
     }
