@@ -37,17 +37,18 @@ ProgramRun RunCommand(const std::string& command) {
     size_t n;
     while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.output.append(buffer, n);
     int status = pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : (WIFSIGNALED(status) ? 128 + WTERMSIG(status) : -1);
     return run;
 }
 
 // Runs a copy of the program in `folder` over the game's data, so that its
-// settings, lock, log, options and scores all stay in that folder.
-ProgramRun RunVelmora(const std::string& folder, const std::string& arguments) {
+// settings, lock, log, options and scores all stay in that folder. `environment`
+// ("NAME=value ...") is added to the program's environment.
+ProgramRun RunVelmora(const std::string& folder, const std::string& arguments, const std::string& environment = "") {
     std::ifstream existing(folder + "/velmora");
     if (!existing && !PrepareGameFolder(folder, true)) ADD_FAILURE() << "the game folder has not been built";
     return RunCommand("cd '" + folder + "' && VELMORA_CONFIG_HOME='" + folder + "' XDG_RUNTIME_DIR='" + folder +
-                      "' ./velmora " + arguments);
+                      "' " + environment + " ./velmora " + arguments);
 }
 
 // Every file under `folder`, with its size: a fingerprint of what was written.
@@ -177,6 +178,38 @@ TEST(ProgramTest, FindsItsDataFromItsOwnPlaceAndKeepsThePlayersFilesInTheirHome)
         if (c.playerFolder != data) {
             EXPECT_EQ(Listing(prefix), before) << c.name;
         }
+    }
+}
+
+// The test hook crashes the game once it runs: the report lands beside the
+// log and the next start tells of it once, in the log and on stderr.
+TEST(ProgramTest, ACrashLeavesAReportThatTheNextStartMentionsOnce) {
+    TempFolder folder;
+    ProgramRun crashed = RunVelmora(folder.path, "--headless --frames 2", "VELMORA_CRASH_TEST=segv");
+    // A shell reports a process killed by a signal as 128 + the signal.
+    EXPECT_EQ(crashed.exitCode, 128 + 11) << crashed.output;
+    EXPECT_NE(crashed.output.find("a report was written to " + folder.path + "/crash.txt"), std::string::npos)
+        << crashed.output;
+    const std::string report = ReadText(folder.path + "/crash.txt");
+    EXPECT_NE(report.find("Version: 2.1"), std::string::npos) << report;
+    // The report ends with the last line the log got (without its time).
+    auto lastLine = [](const std::string& text) {
+        size_t end = text.find_last_not_of('\n');
+        if (end == std::string::npos) return std::string();
+        size_t start = text.rfind('\n', end);
+        return text.substr(start == std::string::npos ? 0 : start + 1, end + 1 - (start == std::string::npos ? 0 : start + 1));
+    };
+    const std::string logLine = lastLine(ReadText(folder.path + "/app.log")), reportLine = lastLine(report);
+    ASSERT_FALSE(reportLine.empty()) << report;
+    EXPECT_EQ(logLine.substr(logLine.size() - std::min(logLine.size(), reportLine.size())), reportLine) << report;
+
+    const std::string mention = "the last run crashed; its report is '" + folder.path + "/crash.txt'";
+    for (int run = 0; run < 2; ++run) {
+        ProgramRun next = RunVelmora(folder.path, "--headless --frames 2");
+        ASSERT_EQ(next.exitCode, 0) << next.output;
+        const std::string log = ReadText(folder.path + "/app.log");
+        EXPECT_EQ(next.output.find(mention) != std::string::npos, run == 0) << next.output;
+        EXPECT_EQ(log.find("The last run of the game crashed") != std::string::npos, run == 0) << log;
     }
 }
 

@@ -78,13 +78,19 @@ protected:
 } // namespace
 
 TEST_F(MenuScreenTest, UnreadableFilesFailAndKeepTheScreen) {
-    std::string deep = "<Screen>";
+    std::string deep = "<Screen>", hidden = "<Screen>";
     for (int i = 0; i < 5000; ++i) deep += "<a>";
-    WriteText("deep.xml", deep);
+    for (int i = 0; i < 5000; ++i) deep += "</a>";
+    // Closing tags inside declarations are no closing tags: this nests 60,000 deep.
+    for (int i = 0; i < 60000; ++i) hidden += "<a><!x </y>";
+    WriteText("deep.xml", deep + "</Screen>");
+    WriteText("hidden.xml", hidden);
     WriteText("huge.xml", "<Screen>" + std::string((1u << 20) + 10, ' ') + "</Screen>");
+    WriteText("leadbyte.xml", "<?xml><e>\xE1");
     Quill::MakeFolder("folder.xml");
     const std::string cases[] = {"missing.xml", VELMORA_FIXTURES "/menus/broken.xml",
-                                 VELMORA_FIXTURES "/menus/noscreen.xml", "deep.xml", "huge.xml", "folder.xml"};
+                                 VELMORA_FIXTURES "/menus/noscreen.xml", "deep.xml", "hidden.xml", "huge.xml",
+                                 "leadbyte.xml", "folder.xml"};
     for (const std::string& path : cases) {
         MenuScreen s;
         LoadSample(s);

@@ -35,12 +35,18 @@ void ExpectConsistentLevel(const Game& g) {
 TEST_F(GameTest, AClassFileThatCannotBeUsedLeavesTheTableAndSaysSo) {
     WriteClasses(4, 2);
     ASSERT_TRUE(game().LoadShapeClasses("classes.xml"));
-    // content null: no file
+    // content null: no file, or one written below
     struct Case { const char* what; const char* content; } cases[] = {
         {"missing", nullptr},
         {"not XML", "<Level><ShapeClass name='a'>"},
         {"no Level element", "<?xml version='1.0'?><Levels><ShapeClass name='a'/></Levels>"},
+        {"nested too deeply", nullptr},
+        {"a lone lead byte at the end", "<?xml><e>\xE1"},
     };
+    std::string deep = "<Level>";
+    for (int i = 0; i < 50000; ++i) deep += "<ShapeClass>";
+    for (int i = 0; i < 50000; ++i) deep += "</ShapeClass>";
+    WriteFile("bad_3.xml", deep + "</Level>");
     for (const Case& c : cases) {
         logLines.clear();
         std::string name = std::string("bad_") + std::to_string(&c - cases) + ".xml";
@@ -147,7 +153,16 @@ TEST_F(GameTest, TheLevelProbeAsksForALevelDocument) {
     WriteLevel(1, {{"levelTime", "10"}});
     WriteFile("Levels/level_2.xml", "<?xml version='1.0'?><Other/>");
     WriteFile("Levels/level_3.xml", "<LevelMap levelTime='1'");
-    for (int level : {1, 2, 3, 4}) EXPECT_EQ(Game::LevelFileExists(level), level == 1) << level;
+    std::string deep = "<LevelMap>";
+    for (int i = 0; i < 50000; ++i) deep += "<c>";
+    for (int i = 0; i < 50000; ++i) deep += "</c>";
+    WriteFile("Levels/level_5.xml", deep + "</LevelMap>");
+    for (int level : {1, 2, 3, 4, 5}) EXPECT_EQ(Game::LevelFileExists(level), level == 1) << level;
+    logLines.clear();
+    game().levelNumber = 5;
+    game().LoadLevel();
+    EXPECT_TRUE(Logged(logLines, "Fatal error, cannot load XML: Levels\\level_5.xml"));
+    EXPECT_EQ(game().cellCount, 0);
 }
 
 // Seeded mutations of good files: byte flips, cuts, huge and odd numbers.

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 using namespace Quill;
 using namespace Quill::ImageLib;
 using namespace imagetest;
@@ -93,4 +95,14 @@ TEST_F(ImageLoaderTest, GetImageCopiesIntoADisplayImage) {
     ASSERT_TRUE(image);
     EXPECT_FALSE(image->HasAlpha());
     EXPECT_FALSE(GetImage(Path("missing.png")));
+}
+
+// Files are read whole, so a file beyond the cap is refused unread, whatever
+// it holds; a picture padded to exactly the cap still loads.
+TEST_F(ImageLoaderTest, RefusesFilesLargerThanTheCap) {
+    for (size_t size : {kMaxImageFileBytes, kMaxImageFileBytes + 1}) {
+        WriteBytes(Path("big.tga"), MakeTga(1, 1, {0xFF102030u}));
+        ASSERT_EQ(truncate(Path("big.tga").c_str(), static_cast<off_t>(size)), 0);
+        EXPECT_EQ(LoadImageFile(Path("big.tga"), false) != nullptr, size == kMaxImageFileBytes) << size;
+    }
 }

@@ -8,6 +8,10 @@
 
 #include <sys/stat.h>
 #include <sys/time.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <functional>
 
 using namespace Quill;
 using namespace soundtest;
@@ -182,4 +186,49 @@ TEST_F(SoundLoading, LoadOrderPrefersWavAndFallsBackToSunAudio) {
     EXPECT_FALSE(manager.LoadSound(2, dir / "c"));
     EXPECT_FALSE(manager.LoadSound(256, dir / "a"));
     EXPECT_EQ(CachePathFor("Sound\\click"), "Sound\\cached_click.wav");
+}
+
+// A song restarts by opening its file anew, never by seeking in it: the
+// second pass gives the same samples, and a file that is gone or now has
+// another layout ends the song instead of playing something else.
+TEST_F(SoundLoading, RewindingAnOggOpensItAnew) {
+    WriteBytes(dir / "song.ogg", tone);
+    auto readAll = [](OggDecoder& decoder) {
+        std::vector<int16_t> all, chunk(4096);
+        long n;
+        while ((n = decoder.Read(chunk.data(), 8192)) > 0) all.insert(all.end(), chunk.begin(), chunk.begin() + n / 2);
+        return all;
+    };
+    OggDecoder decoder;
+    ASSERT_TRUE(decoder.Open(dir / "song.ogg"));
+    const std::vector<int16_t> first = readAll(decoder);
+    EXPECT_EQ(first.size(), 11025u);
+    ASSERT_TRUE(decoder.Rewind());
+    EXPECT_EQ(readAll(decoder), first);
+
+    struct Case {
+        const char* what;
+        std::function<void()> change;
+    } cases[] = {
+        {"file removed", [&] { std::remove((dir / "song.ogg").c_str()); }},
+        {"file now damaged", [&] { WriteBytes(dir / "song.ogg", Bytes(3000, 0x5A)); }},
+    };
+    for (const Case& c : cases) {
+        WriteBytes(dir / "song.ogg", tone);
+        ASSERT_TRUE(decoder.Open(dir / "song.ogg"));
+        c.change();
+        EXPECT_FALSE(decoder.Rewind()) << c.what;
+        EXPECT_LT(decoder.Read(std::vector<int16_t>(64).data(), 128), 0) << c.what;
+    }
+}
+
+// Sound files are read whole, so one beyond the cap is refused unread; a
+// sound padded to exactly the cap still loads.
+TEST_F(SoundLoading, RefusesFilesLargerThanTheCap) {
+    for (size_t size : {kMaxSoundFileBytes, kMaxSoundFileBytes + 1}) {
+        WriteBytes(dir / "big.wav", Wav16(1, 22050, {1, 2, 3, 4}));
+        ASSERT_EQ(truncate((dir / "big.wav").c_str(), static_cast<off_t>(size)), 0);
+        PcmSound pcm;
+        EXPECT_EQ(ReadWav(dir / "big.wav", pcm) == WavResult::Ok, size == kMaxSoundFileBytes) << size;
+    }
 }
