@@ -174,7 +174,9 @@ void GameApp::Init() {
     if (!scores.LoadScores()) scores.SaveScores();
 
     if (Quill::MusicInterface* music = GetMusicInterface()) {
-        music->LoadMusic(0, "Music\\theme1.ogg");
+        // Without a sound device the music interface is silent and loads nothing.
+        if (!music->LoadMusic(0, "Music\\theme1.ogg") && !noSound)
+            AppLog("Loading music: 'Music\\theme1.ogg' ... FAILED", LogTime);
         music->FadeIn(0, 0, 0.002, false);
     }
 }

@@ -20,12 +20,14 @@ std::string folder;
 
 void Init() {
     if (!folder.empty()) return;
-    char pattern[] = "/tmp/velmora-fuzz-XXXXXX";
-    if (!mkdtemp(pattern)) {
+    // In memory where there is such a folder: every run writes its input.
+    std::string pattern = std::filesystem::is_directory("/dev/shm") ? "/dev/shm/velmora-fuzz-XXXXXX"
+                                                                    : "/tmp/velmora-fuzz-XXXXXX";
+    if (!mkdtemp(pattern.data())) {
         std::perror("velmora fuzz: mkdtemp");
         std::abort();
     }
-    folder = pattern;
+    folder = pattern.c_str();
     Quill::SetWorkingFolder(folder);
     // The settings store follows the working folder, never the user's own.
     setenv("VELMORA_CONFIG_HOME", folder.c_str(), 1);

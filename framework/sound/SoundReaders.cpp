@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <map>
+#include <mutex>
 #include <sys/types.h>
 
 namespace Quill {
@@ -55,6 +57,25 @@ int OggSeek(void* source, ogg_int64_t offset, int whence) {
 }
 int OggClose(void* source) { return std::fclose(static_cast<std::FILE*>(source)); }
 long OggTell(void* source) { return static_cast<long>(ftello(static_cast<std::FILE*>(source))); }
+
+// The decoder library leaks a few bytes on some damaged files it fails to
+// open. The game would open such a file again at every play of its sound
+// event and at every loop of a song, so the files that failed are remembered
+// with their time stamps and not handed to the library again until they
+// change: the leak stays one per damaged file and run.
+std::mutex failedOggLock;
+std::map<std::string, uint64_t> failedOggFiles;
+
+bool KnownToFail(const std::string& path) {
+    std::lock_guard<std::mutex> hold(failedOggLock);
+    auto known = failedOggFiles.find(path);
+    return known != failedOggFiles.end() && known->second == LastWriteTime(path);
+}
+
+void RememberFailure(const std::string& path) {
+    std::lock_guard<std::mutex> hold(failedOggLock);
+    failedOggFiles[path] = LastWriteTime(path);
+}
 
 } // namespace
 
@@ -169,11 +190,13 @@ OggDecoder::~OggDecoder() { Close(); }
 bool OggDecoder::Open(const std::string& path) {
     Close();
     impl->path = path;
+    if (KnownToFail(path)) return false;
     std::FILE* f = OpenFile(path, "rb");
     if (!f) return false;
     ov_callbacks callbacks{OggRead, OggSeek, OggClose, OggTell};
     if (ov_open_callbacks(f, &impl->file, nullptr, 0, callbacks) != 0) {
         std::fclose(f); // a failed open leaves the file to us
+        RememberFailure(path);
         return false;
     }
     impl->open = true;

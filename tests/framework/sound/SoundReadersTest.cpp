@@ -220,6 +220,13 @@ TEST_F(SoundLoading, RewindingAnOggOpensItAnew) {
         EXPECT_FALSE(decoder.Rewind()) << c.what;
         EXPECT_LT(decoder.Read(std::vector<int16_t>(64).data(), 128), 0) << c.what;
     }
+    // A file that failed is not tried again until it changes; once it has, it opens.
+    Write(dir / "song.ogg", Bytes(3000, 0x5A), 1000);
+    EXPECT_FALSE(decoder.Open(dir / "song.ogg"));
+    Write(dir / "song.ogg", tone, 1000);
+    EXPECT_FALSE(decoder.Open(dir / "song.ogg")) << "same time stamp: still the failed file";
+    Write(dir / "song.ogg", tone, 2000);
+    EXPECT_TRUE(decoder.Open(dir / "song.ogg"));
 }
 
 // Sound files are read whole, so one beyond the cap is refused unread; a
