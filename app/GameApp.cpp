@@ -27,9 +27,15 @@
 #include <cstdlib>
 #include <cstring>
 
+const char* const kGameVersion = "2.1";
+
 namespace {
 
 GameApp* gGameApp = nullptr;
+
+// How much faster than real time a headless demo or replay may run: in
+// practice as fast as the machine can (the scheduler still draws now and then).
+constexpr double kFlatOutSpeed = 1000.0;
 
 // The window, product and settings name when language.ini has no title.
 constexpr const char* kFallbackTitle = "Velmora";
@@ -78,7 +84,10 @@ void ShowScreenWhole(int32_t state, int32_t previous) {
 }
 
 void ScreenChanged(int32_t state, int32_t previous) {
-    NudgePointer();
+    // A demo or a replay plays with a pointer of its own; the player's stays put.
+    const GameApp* app = CurrentGameApp();
+    const PlaySession* session = app ? app->Session() : nullptr;
+    if (!session || !session->Stepping() || session->GetKind() == PlaySession::Kind::Record) NudgePointer();
     FinishMenuFade(previous);
     ShowScreenWhole(state, previous);
     DropMouseButtonEdges();
@@ -108,7 +117,7 @@ GameApp::GameApp() {
     // Without a title the settings would have no name to be kept under.
     if (!title[0]) title = kFallbackTitle;
     productName = windowTitle = registryKey = title;
-    productVersion = "2.1";
+    productVersion = kGameVersion;
     width = 800;
     height = 600;
     vsyncPacing = true;
@@ -127,6 +136,9 @@ GameApp::GameApp() {
 GameApp::~GameApp() {
     // Only tidying up: a run ends through Shutdown before its application goes.
     if (!shutdown) QuillAppBase::Shutdown();
+    // A recording cut off by the end of the program still gets its end line.
+    session.reset();
+    TheGameSeams().newGameStarting = nullptr;
     // The loading thread may still be adding the widget; let it finish first.
     if (loadingThread.joinable()) loadingThread.join();
     if (mainWidget && widgetManager) widgetManager->RemoveWidget(mainWidget.get());
@@ -258,7 +270,110 @@ void GameApp::RecordScreenMode() {
 
 void GameApp::LoadingCompleted() {
     QuillAppBase::LoadingCompleted();
-    if (!loadingFailed) SetGameState(State::MainMenu);
+    if (loadingFailed) return;
+    SetGameState(State::MainMenu);
+    if (flatOut && (replay || demoLevel > 0)) speedFactor = kFlatOutSpeed;
+    if (replay) {
+        StartSession(PlaySession::Replay(*replay));
+    } else if (demoLevel > 0) {
+        std::unique_ptr<PlaySession> demo =
+            PlaySession::Demo(PlaySession::Kind::Demo, Mode::Classic, demoLevel, RandomState(), recordPath);
+        if (!demo) {
+            std::fprintf(stderr, "velmora: cannot write the recording '%s'\n", recordPath.c_str());
+            sessionExitCode = 2;
+            Shutdown();
+            return;
+        }
+        demo->SetLevelLimit(demoLevelLimit);
+        StartSession(std::move(demo));
+    }
+}
+
+bool GameApp::PrepareRecording(std::string& error) {
+    if (recordPath.empty() || demoLevel > 0 || replay) return true;
+    session = PlaySession::Record(recordPath, error);
+    if (!session) return false;
+    TheGameSeams().newGameStarting = [this] {
+        if (session) session->NewGameStarting();
+    };
+    return true;
+}
+
+void GameApp::StartSession(std::unique_ptr<PlaySession> next) {
+    session = std::move(next);
+    idleSteps = 0;
+    session->Begin();
+    AfterSession();
+}
+
+void GameApp::AfterSession() {
+    if (!session || session->GetOutcome() == PlaySession::Outcome::Running) return;
+    const PlaySession::Kind kind = session->GetKind();
+    if (kind == PlaySession::Kind::Demo) {
+        char text[200];
+        std::snprintf(text, sizeof text, "demo: %d levels played, %d won", session->Levels(), session->Wins());
+        sessionReport = text;
+    } else if (kind == PlaySession::Kind::Replay) {
+        sessionReport = "replay: " + session->Report();
+        if (session->GetOutcome() == PlaySession::Outcome::Diverged) sessionExitCode = 1;
+    }
+    AppLog(sessionReport.empty() ? "Demo over" : sessionReport.c_str(), LogTime);
+    // The session's own objects go now: a demo's last game, a recording's file.
+    session.reset();
+    if (kind == PlaySession::Kind::Demo || kind == PlaySession::Kind::Replay) Shutdown();
+    idleSteps = 0;
+}
+
+bool GameApp::StepSession() {
+    if (session && session->Stepping()) {
+        session->Step();
+        AfterSession();
+        return true;
+    }
+    if (session || !loadingHandled || GameState != State::MainMenu || attractIdleSteps <= 0) {
+        idleSteps = 0;
+        return false;
+    }
+    if (++idleSteps < attractIdleSteps) return false;
+    // The main menu has stood idle: the game shows itself playing a level of
+    // the current mode, from the level the mode would start at.
+    Game& game = TheGame();
+    const int32_t level = game.gameMode == Mode::Transformer ? game.levelTransformer : game.levelClassicRelax;
+    AppLog("The main menu is idle: a demo starts", LogTime);
+    StartSession(PlaySession::Demo(PlaySession::Kind::Attract, game.gameMode, level, RandomState()));
+    return true;
+}
+
+bool GameApp::SessionInput(const InputMessage& m) {
+    idleSteps = 0;
+    if (!session) return false;
+    const bool taken = session->Input(m);
+    AfterSession();
+    return taken;
+}
+
+bool GameApp::SessionButton(int32_t button, bool down) {
+    if (!session) return false;
+    const bool taken = session->Button(button, down);
+    AfterSession();
+    return taken;
+}
+
+bool GameApp::SessionFocusLost() {
+    if (!session) return false;
+    const bool taken = session->FocusLost();
+    AfterSession();
+    return taken;
+}
+
+const char* GameApp::SessionCaption() const {
+    if (!session || !session->Stepping()) return "";
+    switch (session->GetKind()) {
+    case PlaySession::Kind::Demo:
+    case PlaySession::Kind::Attract: return "Demo";
+    case PlaySession::Kind::Replay: return "Replay";
+    default: return "";
+    }
 }
 
 bool GameApp::RedrawIfDirty() {

@@ -8,6 +8,8 @@
 // loading procedure (on the framework's loading thread) creates the main
 // widget and preloads every image, the font and the sounds while the main
 // thread draws the loading bar.
+#include "app/PlaySession.h"
+
 #include "framework/app/QuillAppBase.h"
 
 #include <atomic>
@@ -16,6 +18,11 @@
 #include <string>
 
 class MainWidget;
+class Recording;
+
+// The game's version: shown by --version, kept by the framework and written
+// into recordings (a recording plays back only on the version that made it).
+extern const char* const kGameVersion;
 
 class GameApp : public Quill::QuillAppBase {
 public:
@@ -38,6 +45,37 @@ public:
 
     MainWidget* GetMainWidget() const { return mainWidget.get(); }
 
+    // --- demos, recordings and replays (PlaySession) ---
+    // Set before Init: --demo LEVEL (0: no demo), --levels N, --record FILE,
+    // the recording to replay, and whether to run them as fast as the
+    // machine allows (headless).
+    int32_t demoLevel = 0;
+    int32_t demoLevelLimit = 0;
+    std::string recordPath;
+    std::unique_ptr<Recording> replay;
+    bool flatOut = false;
+    // Steps (10 ms each) on the idle main menu before the attract demo starts.
+    int32_t attractIdleSteps = 6000;
+    // Opens the recording file; false with a message when it cannot be written.
+    bool PrepareRecording(std::string& error);
+    // The main widget's hooks: one 10 ms update (true when a session ran
+    // it as a step of its game), input (true when the session took it), a
+    // lost focus, and whether the game is on fixed steps now.
+    bool StepSession();
+    bool SessionInput(const InputMessage& m);
+    bool SessionFocusLost();
+    // A window's press or release (MouseButton as a number); true when the
+    // session took it.
+    bool SessionButton(int32_t button, bool down);
+    bool SessionStepping() const { return session && session->Stepping(); }
+    // The caption over the picture while a demo or a replay runs ("" when none).
+    const char* SessionCaption() const;
+    const PlaySession* Session() const { return session.get(); }
+    // After the run: what the demo or the replay has to say, and the exit
+    // code it asks for (a replay that went its own way: 1).
+    std::string sessionReport;
+    int sessionExitCode = 0;
+
     // Images to preload and preload steps done, written by the loading
     // thread while the main thread draws the bar.
     std::atomic<int32_t> loadTotal{0};
@@ -51,8 +89,12 @@ public:
 
 private:
     void RecordScreenMode();
+    void StartSession(std::unique_ptr<PlaySession> next);
+    void AfterSession();
 
     std::unique_ptr<MainWidget> mainWidget;
+    std::unique_ptr<PlaySession> session;
+    int32_t idleSteps = 0;
 };
 
 // The running game application (null when there is none).

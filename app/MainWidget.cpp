@@ -19,14 +19,19 @@
 
 namespace {
 
-void Send(uint32_t message, uint32_t wParam, int32_t x, int32_t y) {
-    InputMessage m;
-    m.message = message;
-    m.wParam = wParam;
-    m.x = x;
-    m.y = y;
+// Where a demo or a replay says so, over the picture.
+constexpr float kCaptionX = 0.89f, kCaptionY = 0.03f, kCaptionSize = 0.035f;
+
+} // namespace
+
+void MainWidget::Send(uint32_t message, uint32_t wParam, int32_t x, int32_t y) {
+    const InputMessage m = MakeInputMessage(message, wParam, x, y);
+    // A demo or a replay takes the input itself; a recording writes it down.
+    if (app && app->SessionInput(m)) return;
     ProcessMessage(m);
 }
+
+namespace {
 
 // The opacity of black over the picture while the screen fades: the alpha
 // byte of 1 - fade, where a byte of 0 (fade 0) reads as fully opaque.
@@ -45,6 +50,12 @@ MouseButton ButtonOfClick(int clickCount) {
 
 MainWidget::MainWidget(GameApp* owner) : app(owner) {}
 
+void MainWidget::Note(MouseButton button, bool down) {
+    // A demo or a replay has a hand of its own; a recording writes it down.
+    if (app && app->SessionButton(static_cast<int32_t>(button), down)) return;
+    NoteMouseButton(button, down);
+}
+
 MainWidget::~MainWidget() {
     if (Textures().GetTarget() == &frame) Textures().SetTarget(0, nullptr);
 }
@@ -58,7 +69,8 @@ void MainWidget::Draw(Quill::Graphics* context) {
     g->SetColor(Quill::Color::Black());
     g->FillRect(0, 0, width, height);
 
-    DrawStatePicture(GameState, app ? LoadingPercent(app->loadDone, app->loadTotal) : 0);
+    const bool stepping = app && app->SessionStepping();
+    DrawStatePicture(GameState, app ? LoadingPercent(app->loadDone, app->loadTotal) : 0, !stepping);
 
     const float fade = TheGame().screenFade;
     if (fade != 1.0f) {
@@ -66,6 +78,8 @@ void MainWidget::Draw(Quill::Graphics* context) {
         g->SetColor(Quill::Color::FromPacked(FadeOverlayColour(fade)));
         g->FillRect(0, 0, width, height);
     }
+
+    if (stepping && app->SessionCaption()[0]) t.DrawText(kCaptionX, kCaptionY, kCaptionSize, OWN_COLOURS, 0, app->SessionCaption());
 
     // Counted every frame, so the figure is right the moment it is shown.
     const float rate = FrameRateMeter();
@@ -78,10 +92,13 @@ void MainWidget::Draw(Quill::Graphics* context) {
 
 void MainWidget::Update() {
     Quill::Widget::Update();
+    // On fixed steps the game moves here, 10 ms a step, and not per frame.
+    if (app && app->StepSession() && GameState == State::Playing) ++roundTicks;
     Invalidate();
 }
 
 void MainWidget::FractionalUpdate(float fraction) {
+    if (app && app->SessionStepping()) return;
     FrameTime = fraction / 100.0f;
     if (GameState == State::Playing) {
         TheGame().UpdateRound(FrameTime);
@@ -95,6 +112,7 @@ void MainWidget::GotFocus() { Quill::Widget::GotFocus(); }
 
 void MainWidget::LostFocus() {
     Quill::Widget::LostFocus();
+    if (app && app->SessionFocusLost()) return;
     if (GameState == State::Playing) SetGameState(State::Paused);
 }
 
@@ -109,13 +127,13 @@ void MainWidget::MouseMove(int32_t x, int32_t y) { Send(INPUT_MOUSE_MOVE, 0, x, 
 
 void MainWidget::MouseDown(int32_t x, int32_t y, int clickCount) {
     Quill::Widget::MouseDown(x, y, clickCount);
-    NoteMouseButton(ButtonOfClick(clickCount), true);
+    Note(ButtonOfClick(clickCount), true);
     Send(INPUT_BUTTON_DOWN, 0, x, y);
 }
 
 void MainWidget::MouseUp(int32_t x, int32_t y, int clickCount) {
     Quill::Widget::MouseUp(x, y, clickCount);
-    NoteMouseButton(ButtonOfClick(clickCount), false);
+    Note(ButtonOfClick(clickCount), false);
     Send(INPUT_BUTTON_UP, 0, x, y);
 }
 

@@ -4,6 +4,8 @@
 // decorations) once a frame, and turns every key and mouse event into an
 // InputMessage for the menu commands. Losing the focus while playing pauses
 // the game. The application owns it; the widget manager only lists it.
+#include "engine/MouseButtonEdges.h"
+
 #include "framework/graphics/Graphics.h"
 #include "framework/widgets/Widget.h"
 
@@ -37,6 +39,11 @@ public:
     uint32_t RoundTicks() const { return roundTicks; }
 
 private:
+    // Packs an event into an InputMessage for the session or the menus.
+    void Send(uint32_t message, uint32_t wParam, int32_t x, int32_t y);
+    // A press or release for the hand in play, through the session if one runs.
+    void Note(MouseButton button, bool down);
+
     GameApp* app;
     // The frame's drawing context, kept past the draw: the menus measure the
     // client area through it when input arrives between frames, and the

@@ -6,6 +6,7 @@
 #endif
 
 #include "app/GameApp.h"
+#include "app/Recording.h"
 
 #include "engine/AppLog.h"
 #include "engine/Config.h"
@@ -24,7 +25,6 @@
 using namespace Quill;
 
 namespace {
-const char* const kVersion = "2.1";
 
 const char* kUsage =
     "usage: velmora [options]\n"
@@ -34,6 +34,11 @@ const char* kUsage =
     "  --frames N            stop after N frames drawn after loading\n"
     "  --screenshot FILE.png save the last picture when the program ends\n"
     "  --data DIR            read the game's data from DIR\n"
+    "  --demo [LEVEL]        the game plays itself from LEVEL (1 to 40, default 1)\n"
+    "                        of Classic on, level after level, through every mode\n"
+    "  --levels N            with --demo: stop after N levels\n"
+    "  --record FILE         write the next game you start to FILE\n"
+    "  --replay FILE         play a recorded game back exactly as it was played\n"
     "  --help                show this text\n"
     "  --version             show the version\n";
 
@@ -57,6 +62,9 @@ void MentionEarlierCrash(const std::string& folder) {
     AppLogf(LogWarning, "The last run of the game crashed; its report is '%s'", report.c_str());
     std::fprintf(stderr, "velmora: the last run crashed; its report is '%s'\n", report.c_str());
 }
+
+// Recordings larger than this are not ours.
+constexpr size_t kMaxRecordingBytes = 64u << 20;
 
 bool ParseCount(const std::string& text, int& out) {
     if (text.empty() || text.size() > 9) return false;
@@ -105,6 +113,30 @@ bool ParseProgramOptions(const std::vector<std::string>& args, ProgramOptions& o
                 return false;
             }
             ++i;
+        } else if (a == "--demo") {
+            options.demoLevel = 1;
+            // The level is optional: a number right after --demo is it.
+            if (hasNext && !args[i + 1].empty() && args[i + 1][0] != '-') {
+                int level = 0;
+                if (!ParseCount(args[i + 1], level) || level > 40) {
+                    error = "--demo takes a level from 1 to 40";
+                    return false;
+                }
+                options.demoLevel = level;
+                ++i;
+            }
+        } else if (a == "--levels") {
+            if (!hasNext || !ParseCount(args[i + 1], options.levels)) {
+                error = "--levels needs a whole number of levels from 1 to 999999999";
+                return false;
+            }
+            ++i;
+        } else if (a == "--record" || a == "--replay") {
+            if (!hasNext || args[i + 1].empty()) {
+                error = a + " needs a file name";
+                return false;
+            }
+            (a == "--record" ? options.record : options.replay) = args[++i];
         } else if (a == "--screenshot") {
             if (!hasNext || args[i + 1].empty()) {
                 error = "--screenshot needs a file name";
@@ -122,6 +154,14 @@ bool ParseProgramOptions(const std::vector<std::string>& args, ProgramOptions& o
             return false;
         }
     }
+    if (!options.replay.empty() && (options.demoLevel > 0 || !options.record.empty())) {
+        error = "--replay plays a recording as it is; it goes with neither --demo nor --record";
+        return false;
+    }
+    if (options.levels > 0 && options.demoLevel == 0) {
+        error = "--levels counts the levels of a demo; add --demo";
+        return false;
+    }
     return true;
 }
 
@@ -132,6 +172,24 @@ DataLocation FindDataFolder(const std::string& programFolder, const std::string&
     if (HoldsGameData(shared)) return {shared, true};
     return {programFolder, false};
 }
+
+namespace {
+
+bool ReadRecording(const std::string& path, Recording& recording, std::string& error) {
+    std::vector<uint8_t> bytes;
+    if (!ReadWholeFile(path, bytes)) {
+        error = "the file cannot be read";
+        return false;
+    }
+    if (bytes.size() > kMaxRecordingBytes) {
+        error = "the file is far too large to be a recording";
+        return false;
+    }
+    const std::string text(bytes.begin(), bytes.end());
+    return Recording::Parse(text, kGameVersion, recording, error);
+}
+
+} // namespace
 
 int RunProgram(int argc, char** argv) {
     std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
@@ -146,13 +204,20 @@ int RunProgram(int argc, char** argv) {
         return 0;
     }
     if (options.version) {
-        std::printf("velmora %s\n", kVersion);
+        std::printf("velmora %s\n", kGameVersion);
         return 0;
     }
     // The program makes its data folder the working folder, so relative
     // names are fixed against the folder it was started in.
-    if (!options.screenshot.empty()) options.screenshot = Absolute(options.screenshot);
+    for (std::string* name : {&options.screenshot, &options.record, &options.replay})
+        if (!name->empty()) *name = Absolute(*name);
     if (!options.data.empty()) options.data = Absolute(options.data);
+
+    auto replay = std::make_unique<Recording>();
+    if (!options.replay.empty() && !ReadRecording(options.replay, *replay, error)) {
+        std::fprintf(stderr, "velmora: cannot replay '%s': %s\n", options.replay.c_str(), error.c_str());
+        return 2;
+    }
 
     if (options.headless) {
         SetPlatform(std::make_unique<HeadlessPlatform>(false));
@@ -184,7 +249,7 @@ int RunProgram(int argc, char** argv) {
 
     // A crash report goes where the player's own files (app.log among them) go.
     const std::string playerFolder = PlayerFolder();
-    InstallCrashReport(playerFolder, kVersion);
+    InstallCrashReport(playerFolder, kGameVersion);
 
     int code = 0;
     {
@@ -196,9 +261,21 @@ int RunProgram(int argc, char** argv) {
         app->noSound = options.headless;
         // Headless runs are tools and tests; they never stand in a user's way.
         app->singleInstance = !options.headless;
-        app->Init();
-        CrashOnPurposeWhenAsked();
-        app->Start();
+        app->demoLevel = options.demoLevel;
+        app->demoLevelLimit = options.levels;
+        app->recordPath = options.record;
+        if (!options.replay.empty()) app->replay = std::move(replay);
+        app->flatOut = options.headless;
+        if (app->PrepareRecording(error)) {
+            app->Init();
+            CrashOnPurposeWhenAsked();
+            app->Start();
+            if (!app->sessionReport.empty()) std::printf("%s\n", app->sessionReport.c_str());
+            code = app->sessionExitCode;
+        } else {
+            std::fprintf(stderr, "velmora: %s\n", error.c_str());
+            code = 2;
+        }
         if (!options.screenshot.empty()) {
             DDImage* screen = app->GetDisplay() ? app->GetDisplay()->GetScreenImage() : nullptr;
             if (!screen || !WritePng(options.screenshot, screen->GetBits(), screen->GetWidth(), screen->GetHeight())) {

@@ -8,6 +8,10 @@
 //   --frames N                  stop after N frames drawn once loading has ended
 //   --screenshot FILE.png       save the last picture on exit
 //   --data DIR                  read the game's data from DIR
+//   --demo [LEVEL]              the game plays itself, level after level
+//   --levels N                  with --demo: stop after N levels
+//   --record FILE               write the next game played to FILE
+//   --replay FILE               play a recorded game back
 //   --help, --version
 //
 // The data is found from the program's own place, never from the working
@@ -23,6 +27,11 @@ struct ProgramOptions {
     int frames = 0;
     std::string screenshot;
     std::string data;
+    // --demo: the first level (0: no demo); --levels: stop after that many.
+    int demoLevel = 0;
+    int levels = 0;
+    std::string record;
+    std::string replay;
     bool help = false;
     bool version = false;
 };
@@ -41,6 +50,7 @@ struct DataLocation {
 // program's folder, where loading will then report what is missing.
 DataLocation FindDataFolder(const std::string& programFolder, const std::string& dataOption);
 
-// The whole program; returns the exit code (0 done, 1 no display or a failed
-// screenshot, 2 bad options).
+// The whole program; returns the exit code (0 done, 1 no display, a failed
+// screenshot or a replay that did not end as recorded, 2 bad options or a
+// recording that cannot be read or written).
 int RunProgram(int argc, char** argv);

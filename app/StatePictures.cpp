@@ -109,12 +109,15 @@ void DrawMenuStill(int32_t state) {
     }
 }
 
-void DrawStatePicture(int32_t state, int32_t loadingPercent) {
+void DrawStatePicture(int32_t state, int32_t loadingPercent, bool withLogic) {
     Game& g = G();
     switch (state) {
     case State::Loading: DrawLoading(loadingPercent); break;
     case State::MainMenu: DrawMainMenu(); break;
-    case State::LevelMap: g.DrawLevelMap(); break;
+    case State::LevelMap:
+        if (withLogic) g.DrawLevelMap();
+        else g.DrawLevelMapPicture();
+        break;
     case State::Playing: g.DrawGameScreen(); break;
     case State::Paused:
         g.DrawGameScreen();
@@ -126,13 +129,14 @@ void DrawStatePicture(int32_t state, int32_t loadingPercent) {
     case State::Instructions2: DrawMenuOverBackdrop(g.menuInstructions2); break;
     case State::Instructions3: DrawMenuOverBackdrop(g.menuInstructions3); break;
     case State::LevelAdvance:
-        g.NextLevel();
+        if (withLogic) g.NextLevel();
         g.DrawGameScreen();
         break;
     case State::GameComplete:
         g.DrawGameScreen();
         g.menuGameComplete.DrawScreen();
-        g.UpdateGameComplete();
+        if (withLogic) g.UpdateGameComplete();
+        else g.DrawGameCompleteReveals();
         break;
     case State::GameOver:
         g.DrawGameScreen();

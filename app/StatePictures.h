@@ -13,7 +13,9 @@
 int32_t LoadingPercent(int32_t done, int32_t total);
 
 // The frame of `state`; loadingPercent is used by the Loading state only.
-void DrawStatePicture(int32_t state, int32_t loadingPercent);
+// Without withLogic the states that move on while drawn only draw: on fixed
+// steps (demos, replays) their logic runs in the steps instead.
+void DrawStatePicture(int32_t state, int32_t loadingPercent, bool withLogic = true);
 
 // The still picture of a menu state (backdrop, butterflies, its screens),
 // without the per-frame logic: what the level map shows while it fades in

@@ -51,8 +51,15 @@ bool IniGetString(const char* section, const char* key, char* out) {
     return out[0] != '\0';
 }
 
+namespace {
+bool playerFilesHeld = false;
+} // namespace
+
+void HoldPlayerFiles(bool hold) { playerFilesHeld = hold; }
+bool PlayerFilesHeld() { return playerFilesHeld; }
+
 void IniSetString(const char* section, const char* key, const char* value) {
-    if (!section || !key || !value) return;
+    if (!section || !key || !value || playerFilesHeld) return;
     Quill::IniWriteString(PlayerFilePath(kConfigFile), section, key, value);
 }
 
@@ -84,7 +91,7 @@ bool IniGetStruct(const char* section, const char* key, void* block, size_t size
 }
 
 bool IniSetStruct(const char* section, const char* key, const void* block, size_t size, const char* fileName) {
-    if (!section || !key || !fileName) return false;
+    if (!section || !key || !fileName || playerFilesHeld) return false;
     return Quill::IniWriteStruct(PlayerFilePath(fileName), section, key, block, size);
 }
 

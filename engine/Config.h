@@ -21,6 +21,11 @@ void IniSetInt(const char* section, const char* key, int value);
 // `block` is untouched on failure.
 bool IniGetStruct(const char* section, const char* key, void* block, size_t size, const char* fileName);
 bool IniSetStruct(const char* section, const char* key, const void* block, size_t size, const char* fileName);
+// While held, the setters above write nothing (IniSetStruct answers false):
+// a demo or a replay plays the real game without touching the player's
+// options, progress, high scores or saved games.
+void HoldPlayerFiles(bool hold);
+bool PlayerFilesHeld();
 // Copies a zero-terminated string; false (and nothing copied) for a null
 // source. `dest` must hold the whole source: prefer the bounded form below.
 bool CopyString(char* dest, const char* source);

@@ -25,3 +25,13 @@ struct InputMessage {
     int32_t x = 0;
     int32_t y = 0;
 };
+
+// A message of `code` with its key or character and pointer position.
+inline InputMessage MakeInputMessage(uint32_t code, uint32_t wParam, int32_t x, int32_t y) {
+    InputMessage m;
+    m.message = code;
+    m.wParam = wParam;
+    m.x = x;
+    m.y = y;
+    return m;
+}

@@ -57,8 +57,9 @@ void DropMouseButtonEdges() {
     right.Drop();
 }
 
-void MouseButtonEdges() {
-    uint32_t buttons = Quill::GetPlatform().MouseButtons();
+void MouseButtonEdges() { MouseButtonEdgesFrom(Quill::GetPlatform().MouseButtons()); }
+
+void MouseButtonEdgesFrom(uint32_t buttons) {
     left.Update((buttons & Quill::MOUSE_LEFT) != 0);
     right.Update((buttons & Quill::MOUSE_RIGHT) != 0);
 }

@@ -6,6 +6,8 @@
 // few milliseconds); the platform's button state is read as well, for input
 // that only sets the state. Main thread only.
 
+#include <cstdint>
+
 enum class MouseButton { Left, Right, Middle };
 
 // A press or release from the window's event queue.
@@ -15,6 +17,8 @@ void NoteMouseButton(MouseButton button, bool down);
 void DropMouseButtonEdges();
 // Call once per game update; the getters then describe this update.
 void MouseButtonEdges();
+// The same from a button state (MouseBit) that the caller read or replays.
+void MouseButtonEdgesFrom(uint32_t buttons);
 // The left button went down since the previous update.
 bool LeftButtonPressed();
 // The left button came up since the previous update.

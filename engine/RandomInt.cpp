@@ -44,6 +44,8 @@ unsigned SystemSeed() {
 
 void SeedRandom(unsigned seed) { State().store(seed, std::memory_order_relaxed); }
 
+unsigned RandomState() { return State().load(std::memory_order_relaxed); }
+
 int RandomDraw() {
     std::atomic<uint32_t>& state = State();
     uint32_t x = state.load(std::memory_order_relaxed) * 214013u + 2531011u;

@@ -10,6 +10,8 @@
 unsigned SystemSeed();
 // Restarts the sequence.
 void SeedRandom(unsigned seed);
+// Where the sequence stands: SeedRandom(RandomState()) carries on from here.
+unsigned RandomState();
 // The next raw value, 0..32767.
 int RandomDraw();
 // The next value as a float in 0..1 (the raw value / 32767).

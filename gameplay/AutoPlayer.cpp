@@ -14,7 +14,30 @@ constexpr float kBottomY = 0.8f;
 
 } // namespace
 
-AutoPlayer::AutoPlayer(Game& g, Quill::HeadlessPlatform& p) : game(g), platform(p) {}
+AutoPlayer::AutoPlayer(Game& g, Quill::HeadlessPlatform& p) : game(g), platform(&p) {}
+
+AutoPlayer::AutoPlayer(Game& g) : game(g) {}
+
+// Space throws a shape away: pressed at once on the test platform, or handed
+// back with the move for the demo to send as a key.
+void AutoPlayer::Discard() {
+    if (platform) game.HandleKey(Quill::VK_SPACE);
+    else spaceWanted = true;
+    waitingTicks = 0;
+    ++discards;
+}
+
+AutoPlayer::Move AutoPlayer::Decide() {
+    spaceWanted = false;
+    if (GameState == State::Playing) ChooseInput();
+    else buttons = 0;
+    Move move;
+    move.x = pointerX;
+    move.y = pointerY;
+    move.buttons = buttons;
+    move.space = spaceWanted;
+    return move;
+}
 
 void AutoPlayer::Point(float x, float y) {
     pointerX = static_cast<int>(x * 800.0f + 0.5f);
@@ -52,21 +75,13 @@ void AutoPlayer::ChooseInput() {
             return;
         }
         // Nothing on the panel fits anything on screen: throw the first away.
-        if (++waitingTicks > kPatienceTicks && game.panelCount > 0 && !game.tutorialOn) {
-            game.HandleKey(Quill::VK_SPACE);
-            waitingTicks = 0;
-            ++discards;
-        }
+        if (++waitingTicks > kPatienceTicks && game.panelCount > 0 && !game.tutorialOn) Discard();
         return;
     }
 
     const int cell = FindCell(game.heldShape, transformer);
     if (cell < 0) {
-        if (++waitingTicks > kPatienceTicks && !game.tutorialOn) {
-            game.HandleKey(Quill::VK_SPACE);
-            waitingTicks = 0;
-            ++discards;
-        }
+        if (++waitingTicks > kPatienceTicks && !game.tutorialOn) Discard();
         return;
     }
     const ShapeCell& target = game.cells[cell];
@@ -81,11 +96,11 @@ void AutoPlayer::ChooseInput() {
 
 void AutoPlayer::Steer() {
     if (GameState == State::Playing) ChooseInput();
-    platform.SetPointerState(pointerX, pointerY, buttons);
+    if (platform) platform->SetPointerState(pointerX, pointerY, buttons);
 }
 
 void AutoPlayer::Tick() {
-    platform.Advance(10);
+    if (platform) platform->Advance(10);
     FrameTime = 0.01f;
     Steer();
     ++ticks;

@@ -1,12 +1,16 @@
 #pragma once
-// A scripted player for tests. Driven by the headless platform's manual
-// clock, it plays the real game the way a person would: it looks at the
+// A scripted player for tests and for the game's demos. Driven by the
+// headless platform's manual clock, it plays the real game the way a person
+// would: it looks at the
 // panel and the board, moves the pointer onto a panel shape whose cell is on
 // screen, presses the left button to take it, carries it to the cell and lets
 // go there (turning it first with the right button in Transformer). When
 // nothing fits for a while it throws a shape away with Space. Each tick
 // advances the clock by 10 ms, sets FrameTime and runs the step of the
 // current screen (UpdateRound, NextLevel or the game-complete frame).
+// Without a platform it only decides: the demo asks it for each step's
+// pointer, buttons and Space key and feeds them to the game as input.
+#include <cstdint>
 #include <functional>
 
 class Game;
@@ -19,6 +23,18 @@ class HeadlessPlatform;
 class AutoPlayer {
 public:
     AutoPlayer(Game& game, Quill::HeadlessPlatform& platform);
+    explicit AutoPlayer(Game& game);
+
+    // What the player does in one step: where the pointer is, which buttons
+    // are down (Quill::MouseBit), and whether it presses Space.
+    struct Move {
+        int x = 0, y = 0;
+        uint32_t buttons = 0;
+        bool space = false;
+    };
+    // Looks at the game and decides this step's move (only while playing;
+    // otherwise the pointer rests and the buttons come up).
+    Move Decide();
 
     // One 10 ms tick.
     void Tick();
@@ -41,9 +57,11 @@ private:
     // cell of its class that a turn or two would fit. -1 when there is none.
     int FindCell(const ShapeCell& shape, bool anyShapeOfClass) const;
     void Point(float x, float y);
+    void Discard();
 
     Game& game;
-    Quill::HeadlessPlatform& platform;
+    Quill::HeadlessPlatform* platform = nullptr;
+    bool spaceWanted = false;
     unsigned buttons = 0;
     int pointerX = 0, pointerY = 0;
     int waitingTicks = 0;

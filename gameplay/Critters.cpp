@@ -107,7 +107,7 @@ void Game::UpdateButterflies(float frameDt) {
     }
 }
 
-void Game::DrawButterflies() {
+void Game::EnsureButterflies() {
     if (!butterfliesCreated) {
         butterfliesCreated = 1;
         char path[64];
@@ -123,6 +123,10 @@ void Game::DrawButterflies() {
             b.rightImage = TextureIdOf(EngineCalls::GetTexture(path));
         }
     }
+}
+
+void Game::DrawButterflies() {
+    EnsureButterflies();
     for (const Butterfly& b : butterflies) {
         bool left = b.heading > kPi / 2 && b.heading < 3 * kPi / 2;
         EngineCalls::DrawSpriteFrame(TextureOf(left ? b.leftImage : b.rightImage), b.x, b.y, 0.048f, 0.064f, 9, 6, 1,

@@ -22,13 +22,23 @@ std::function<void(const char*)> logRecorder;
 constexpr int32_t kDefaultClientWidth = 800;
 constexpr int32_t kDefaultClientHeight = 600;
 
+const SteppedInput* stepped = nullptr;
+
 } // namespace
 
-float NowSeconds() { return static_cast<float>(Quill::GetPlatform().Ticks()) * 0.001f; }
+void SetSteppedInput(const SteppedInput* input) { stepped = input; }
+
+float NowSeconds() {
+    const uint32_t ms = stepped ? stepped->clockMs : Quill::GetPlatform().Ticks();
+    return static_cast<float>(ms) * 0.001f;
+}
 
 bool PointerFraction(float& x, float& y) {
     int px = 0, py = 0;
-    if (!Quill::GetPlatform().GetPointer(px, py)) {
+    if (stepped) {
+        px = stepped->x;
+        py = stepped->y;
+    } else if (!Quill::GetPlatform().GetPointer(px, py)) {
         x = y = 0;
         return false;
     }
@@ -43,9 +53,15 @@ bool PointerFraction(float& x, float& y) {
     return true;
 }
 
-bool LeftButtonDown() { return (Quill::GetPlatform().MouseButtons() & Quill::MOUSE_LEFT) != 0; }
+bool LeftButtonDown() {
+    const uint32_t buttons = stepped ? stepped->buttons : Quill::GetPlatform().MouseButtons();
+    return (buttons & Quill::MOUSE_LEFT) != 0;
+}
 
-void UpdateButtonEdges() { ::MouseButtonEdges(); }
+void UpdateButtonEdges() {
+    if (stepped) ::MouseButtonEdgesFrom(stepped->buttons);
+    else ::MouseButtonEdges();
+}
 bool LeftPressed() { return ::LeftButtonPressed(); }
 bool LeftReleased() { return ::LeftButtonReleased(); }
 bool RightPressed() { return ::RightButtonPressed(); }

@@ -20,7 +20,18 @@ namespace EngineCalls {
 using Texture = Quill::Image*;
 
 // --- clock and pointer ---
-// The platform clock in seconds (milliseconds x 0.001).
+// What the game reads as its clock, pointer and buttons while it plays on
+// fixed steps (demos, recordings, replays): the player of those steps sets
+// it before each one, so play never depends on the wall clock or on when
+// the platform happened to deliver input.
+struct SteppedInput {
+    uint32_t clockMs = 0;
+    int32_t x = 0, y = 0; // pointer in client pixels
+    uint32_t buttons = 0; // Quill::MouseBit
+};
+// Null goes back to the platform's clock and pointer.
+void SetSteppedInput(const SteppedInput* input);
+// The platform clock in seconds (milliseconds x 0.001), or the stepped clock.
 float NowSeconds();
 // Reads the pointer as a fraction of the client area; false (and 0, 0) when unknown.
 bool PointerFraction(float& x, float& y);

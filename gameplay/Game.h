@@ -202,6 +202,8 @@ public:
     void UpdateBug(float dt);
     void DrawBug() const;
     void UpdateButterflies(float dt);
+    // The butterflies take their places (random) the first time they are needed.
+    void EnsureButterflies();
     void DrawButterflies();
 
     // --- round flow (RoundFlow.cpp) ---
@@ -213,6 +215,10 @@ public:
     void FinishGame();
     // Each frame in GameComplete: the reveals and their points, then effects layer 2.
     void UpdateGameComplete();
+    // Its two halves: the effects and the points of the reveals; the
+    // revealed shapes and effects layer 2.
+    void StepGameComplete();
+    void DrawGameCompleteReveals() const;
     void SetPaused(bool on);
     bool IsBonusLevel() const;
     // The tutorial's guided shapes: cell and panel shape 4 of class 0.
@@ -255,6 +261,10 @@ public:
     void ReadLastOpenedLevel();
     // One frame of the LevelMap state: its logic and its picture.
     void DrawLevelMap();
+    // Its two halves: the effects, the fade to the map, the marker's travel
+    // and the stage locks; then the picture alone.
+    void UpdateLevelMap();
+    void DrawLevelMapPicture();
     // A "procStage<n>" action: the level becomes stage n's first, the marker
     // jumps to its button and the stage's sound plays. False (nothing done)
     // without a stage number in 1..kMaxStage.

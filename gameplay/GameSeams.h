@@ -16,6 +16,9 @@ struct GameSeams {
     // Draws the whole picture of a menu state (MainMenu, ContinueConfirm)
     // with its backdrop; installed by the application, which owns them.
     std::function<void(int32_t state)> drawStatePicture;
+    // Called as a new game begins, before anything of it is set up (a
+    // recording starts there).
+    std::function<void()> newGameStarting;
 };
 
 GameSeams& TheGameSeams();

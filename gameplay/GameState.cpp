@@ -29,6 +29,11 @@ void SetGameState(int32_t state) {
 
 void SetStateChangedHook(std::function<void(int32_t, int32_t)> hook) { stateChangedHook = std::move(hook); }
 
+void RestoreGameStates(int32_t state, int32_t previous) {
+    GameState = state;
+    previousGameState = previous;
+}
+
 void ResetGameState() {
     GameState = State::Loading;
     previousGameState = State::Loading;

@@ -42,5 +42,8 @@ int32_t PreviousGameState();
 void SetGameState(int32_t state);
 // Installed by the application; called at the end of every SetGameState.
 void SetStateChangedHook(std::function<void(int32_t state, int32_t previous)> hook);
+// Puts the state and the previous state back as they were, without the
+// hook: the end of a demo returns to the very menu it interrupted.
+void RestoreGameStates(int32_t state, int32_t previous);
 // Back to the start-up values (tests).
 void ResetGameState();

@@ -60,6 +60,11 @@ bool Game::MapButtonCentre(int32_t index, float& x, float& y) const {
 }
 
 void Game::DrawLevelMap() {
+    UpdateLevelMap();
+    DrawLevelMapPicture();
+}
+
+void Game::UpdateLevelMap() {
     EffectQueue& fx = TheEffectQueue();
     fx.Update();
     const int32_t current = StageOf(levelNumber);
@@ -86,6 +91,10 @@ void Game::DrawLevelMap() {
     }
 
     UpdateMapLocks();
+}
+
+void Game::DrawLevelMapPicture() {
+    EffectQueue& fx = TheEffectQueue();
     if (phase != Phase::Leaving) {
         DrawMapPicture();
     } else {

@@ -18,6 +18,7 @@ constexpr float kTitleX = 0.59f;
 bool Game::IsBonusLevel() const { return std::strcmp(bonusLevel, "true") == 0; }
 
 void Game::NewGame() {
+    if (TheGameSeams().newGameStarting) TheGameSeams().newGameStarting();
     levelNumber = gameMode == Mode::Transformer ? levelTransformer : levelClassicRelax;
     score = 0;
     tutorialOn = 0;
@@ -272,21 +273,27 @@ void Game::FinishGame() {
 }
 
 void Game::UpdateGameComplete() {
-    EffectQueue& fx = TheEffectQueue();
-    fx.Update();
+    StepGameComplete();
+    DrawGameCompleteReveals();
+}
+
+void Game::StepGameComplete() {
+    TheEffectQueue().Update();
     int32_t k = 0;
-    for (int i = 0; i < 15; ++i) {
-        if (!(reveal[i] > 0)) continue;
-        k = i + 1;
-        if (i < classCount && classTable[i].shapeCount > 0) {
-            const float x = 0.31f + static_cast<float>(i % 5) * Geometry::kCellWidth;
-            const float y = 0.44f + static_cast<float>(i / 5) * Geometry::kCellHeight;
-            EngineCalls::DrawSprite(EngineCalls::GetTexture(classTable[i].shapes[0].mainImage), x, y, 0, 0, 0, 0, 1,
-                                    1, 0xFFFFFFFFu, 9, 0);
-        }
-    }
+    for (int i = 0; i < 15; ++i)
+        if (reveal[i] > 0) k = i + 1;
     // Every reveal counts, even when a long frame brings two at once.
     if (k > revealedCount) score += 1000 * (k - revealedCount);
     revealedCount = k;
-    fx.Draw(2);
+}
+
+void Game::DrawGameCompleteReveals() const {
+    for (int i = 0; i < 15 && i < classCount; ++i) {
+        if (!(reveal[i] > 0) || classTable[i].shapeCount <= 0) continue;
+        const float x = 0.31f + static_cast<float>(i % 5) * Geometry::kCellWidth;
+        const float y = 0.44f + static_cast<float>(i / 5) * Geometry::kCellHeight;
+        EngineCalls::DrawSprite(EngineCalls::GetTexture(classTable[i].shapes[0].mainImage), x, y, 0, 0, 0, 0, 1, 1,
+                                0xFFFFFFFFu, 9, 0);
+    }
+    TheEffectQueue().Draw(2);
 }

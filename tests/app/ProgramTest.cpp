@@ -66,7 +66,9 @@ std::string Listing(const std::string& folder) {
 TEST(ProgramOptionsTest, ParsesWhatItKnowsAndRefusesTheRest) {
     const std::vector<std::string> refused[] = {
         {"--frames"},   {"--frames", "0"},  {"--frames", "-5"}, {"--frames", "12x"}, {"--frames", "99999999999"},
-        {"--screenshot"}, {"--screenshot", ""}, {"--data"}, {"--data", ""}, {"--bogus"}, {"windowed"}};
+        {"--screenshot"}, {"--screenshot", ""}, {"--data"}, {"--data", ""}, {"--bogus"}, {"windowed"},
+        {"--demo", "0"}, {"--demo", "41"}, {"--demo", "two"}, {"--levels", "3"}, {"--demo", "--levels"},
+        {"--record"}, {"--replay", ""}, {"--replay", "a", "--demo"}, {"--replay", "a", "--record", "b"}};
     for (const std::vector<std::string>& args : refused) {
         ProgramOptions options;
         std::string error;
@@ -80,6 +82,17 @@ TEST(ProgramOptionsTest, ParsesWhatItKnowsAndRefusesTheRest) {
     EXPECT_EQ(options.frames, 200);
     EXPECT_EQ(options.screenshot, "a.png");
     EXPECT_EQ(options.screen, ProgramOptions::Screen::Fullscreen); // the last one wins
+
+    const struct {
+        std::vector<std::string> args;
+        int demoLevel, levels;
+    } demos[] = {{{"--demo"}, 1, 0}, {{"--demo", "--headless"}, 1, 0}, {{"--demo", "40", "--levels", "7"}, 40, 7}};
+    for (const auto& d : demos) {
+        ProgramOptions o;
+        ASSERT_TRUE(ParseProgramOptions(d.args, o, error)) << error;
+        EXPECT_EQ(o.demoLevel, d.demoLevel);
+        EXPECT_EQ(o.levels, d.levels);
+    }
 }
 
 TEST(ProgramTest, AnswersVersionHelpAndBadOptions) {
@@ -124,6 +137,50 @@ TEST(ProgramTest, AHeadlessRunShowsTheMainMenuAndEndsInOrder) {
     EXPECT_NE(log.find("*** SESSION STARTED ***"), std::string::npos) << log;
     EXPECT_NE(log.find("*** Session finished ***"), std::string::npos) << log;
     EXPECT_EQ(log.find("... FAILED"), std::string::npos) << log;
+}
+
+// A headless demo records its level; the recording replays to the same end,
+// and a recording that was cut short or changed is refused. None of it
+// touches the player's options, scores or saved games.
+TEST(ProgramTest, ADemoRecordedHeadlessReplaysAsRecordedAndDamagedRecordingsAreRefused) {
+    TempFolder folder;
+    testfiles::WriteText(folder / "saved.ini", "; kept as it is\n");
+    ASSERT_EQ(RunVelmora(folder.path, "--headless --frames 1").exitCode, 0);
+    const std::string files[] = {"config.ini", "scores.ini", "saved.ini"};
+    std::vector<std::string> before;
+    for (const std::string& f : files) before.push_back(ReadText(folder.path + "/" + f));
+
+    ProgramRun demo = RunVelmora(folder.path, "--headless --demo 3 --levels 1 --record game.rec");
+    ASSERT_EQ(demo.exitCode, 0) << demo.output;
+    EXPECT_NE(demo.output.find("demo: Classic level 3 "), std::string::npos) << demo.output;
+    EXPECT_NE(demo.output.find("demo: 1 levels played"), std::string::npos) << demo.output;
+    ProgramRun replay = RunVelmora(folder.path, "--headless --replay game.rec");
+    EXPECT_EQ(replay.exitCode, 0) << replay.output;
+    EXPECT_NE(replay.output.find("as recorded"), std::string::npos) << replay.output;
+
+    const std::string text = ReadText(folder.path + "/game.rec");
+    const size_t click = text.find(" click ");
+    ASSERT_NE(click, std::string::npos) << text;
+    std::string changed = text;
+    changed[click + 7] = changed[click + 7] == '1' ? '2' : '1';
+    const struct {
+        std::string text;
+        const char* says;
+    } damaged[] = {{text.substr(0, text.size() * 2 / 3), "cut short"},
+                   {changed, "changed or damaged"},
+                   {"velmora recording 9\n", "another format"},
+                   {std::string("\x89PNG\r\n", 6), "not a velmora recording"}};
+    for (const auto& d : damaged) {
+        testfiles::WriteText(folder / "bad.rec", d.text);
+        ProgramRun run = RunVelmora(folder.path, "--headless --replay bad.rec");
+        EXPECT_EQ(run.exitCode, 2) << run.output;
+        EXPECT_NE(run.output.find(d.says), std::string::npos) << run.output;
+    }
+    ProgramRun missing = RunVelmora(folder.path, "--headless --replay no-such.rec");
+    EXPECT_EQ(missing.exitCode, 2) << missing.output;
+    EXPECT_NE(missing.output.find("cannot be read"), std::string::npos) << missing.output;
+
+    for (size_t i = 0; i < before.size(); ++i) EXPECT_EQ(ReadText(folder.path + "/" + files[i]), before[i]) << files[i];
 }
 
 // A corrupt settings file is no reason to stop; the screen-mode option

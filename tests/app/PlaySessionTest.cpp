@@ -1,0 +1,154 @@
+// The game playing itself: a demo's level recorded on one display schedule
+// replays to the same board, score and phase on others, and the idle main
+// menu starts a demo that a click ends, with the player's files untouched.
+#include "app/GameApp.h"
+#include "app/PlaySession.h"
+#include "app/Recording.h"
+#include "app/support/GameDriver.h"
+
+#include "gameplay/Game.h"
+#include "gameplay/GameState.h"
+
+#include "framework/support/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+constexpr int kPasses = 400000;
+
+// The files a demo must never write, as they stand.
+struct PlayerFiles {
+    std::string config, scores, saved;
+    explicit PlayerFiles(const GameDriver& d)
+        : config(d.ReadFile("config.ini")), scores(d.ReadFile("scores.ini")), saved(d.ReadFile("saved.ini")) {}
+    void ExpectSameAs(const PlayerFiles& o) const {
+        EXPECT_EQ(config, o.config) << "config.ini";
+        EXPECT_EQ(scores, o.scores) << "scores.ini";
+        EXPECT_EQ(saved, o.saved) << "saved.ini";
+    }
+};
+
+// Files a player already has: options with progress, and a saved game that
+// the game does not recognise (so it is only kept, never read).
+void GiveThePlayerFiles(const GameDriver& d) {
+    testfiles::WriteText(d.folder + "/config.ini",
+                         "[LANGUAGE]\nName=ENGLISH\n[GAMEPLAY]\nLastOpenedLevel=2\n[VIDEO]\nBrightness=0.500000\n");
+    testfiles::WriteText(d.folder + "/saved.ini", "; kept as it is\n");
+}
+
+TEST(PlaySessionTest, ADemoLevelRecordedOnOneScheduleReplaysAlikeOnOthers) {
+    Recording recorded;
+    int recordFrames = 0;
+    {
+        // A slow display: every frame stands for five steps.
+        GameDriver d(20);
+        if (!d.HaveContent()) GTEST_SKIP() << "the game folder has not been built";
+        GiveThePlayerFiles(d);
+        DrivenGameApp& app = d.Launch();
+        const PlayerFiles before(d);
+        app.speedFactor = 4;
+        app.demoLevel = 2;
+        app.demoLevelLimit = 1;
+        app.recordPath = d.folder + "/level2.rec";
+        ASSERT_TRUE(d.RunToShutdown(kPasses));
+        EXPECT_EQ(app.sessionReport.rfind("demo: 1 levels played", 0), 0u) << app.sessionReport;
+        recordFrames = d.platform->PresentCount();
+        std::string error;
+        ASSERT_TRUE(Recording::Parse(d.ReadFile("level2.rec"), kGameVersion, recorded, error)) << error;
+        EXPECT_TRUE(PlaySession::Summarize() == recorded.end);
+        // The level was played to its end and the game moved on by itself.
+        EXPECT_TRUE(recorded.end.state == State::LevelAdvance || recorded.end.state == State::GameOver)
+            << recorded.end.state;
+        EXPECT_EQ(recorded.level, 2);
+        EXPECT_GT(recorded.endTick, 1000u);
+        EXPECT_GT(recorded.inputs.size(), 20u);
+        // Won or lost, the progress stays where the player left it.
+        PlayerFiles(d).ExpectSameAs(before);
+    }
+
+    const struct Schedule {
+        int hz;
+        double speed;
+    } schedules[] = {{75, 12}, {144, 40}};
+    for (const Schedule& s : schedules) {
+        GameDriver d(s.hz);
+        GiveThePlayerFiles(d);
+        DrivenGameApp& app = d.Launch();
+        const PlayerFiles before(d);
+        app.speedFactor = s.speed;
+        app.replay = std::make_unique<Recording>(recorded);
+        ASSERT_TRUE(d.RunToShutdown(kPasses)) << s.hz;
+        EXPECT_EQ(app.sessionExitCode, 0) << app.sessionReport;
+        EXPECT_NE(app.sessionReport.find("as recorded"), std::string::npos) << app.sessionReport;
+        const PlaySummary end = PlaySession::Summarize();
+        EXPECT_TRUE(end == recorded.end) << s.hz << " Hz: level " << end.level << " score " << end.score << " state "
+                                         << end.state << " board " << end.board;
+        // Another schedule indeed: the frames drawn differ.
+        EXPECT_NE(d.platform->PresentCount(), recordFrames);
+        PlayerFiles(d).ExpectSameAs(before);
+    }
+
+    // The same input from another seed is not the same game: the replay
+    // notices and says so.
+    {
+        GameDriver d(60);
+        DrivenGameApp& app = d.Launch();
+        app.speedFactor = 20;
+        Recording other = recorded;
+        other.seed ^= 1;
+        app.replay = std::make_unique<Recording>(other);
+        ASSERT_TRUE(d.RunToShutdown(kPasses));
+        EXPECT_EQ(app.sessionExitCode, 1) << app.sessionReport;
+        EXPECT_NE(app.sessionReport.find("went its own way"), std::string::npos) << app.sessionReport;
+    }
+}
+
+TEST(PlaySessionTest, TheIdleMainMenuStartsADemoThatAClickEnds) {
+    const struct Case {
+        const char* what;
+        int moveAt; // steps after the menu showed; 0: the player never moves
+        int startsAfter;
+    } cases[] = {{"left alone", 0, 6000}, {"the mouse moved once", 3000, 9000}};
+    for (const Case& c : cases) {
+        GameDriver d(20);
+        if (!d.HaveContent()) GTEST_SKIP() << "the game folder has not been built";
+        GiveThePlayerFiles(d);
+        DrivenGameApp& app = d.Launch();
+        app.speedFactor = 10;
+        ASSERT_TRUE(d.RunUntil([] { return GameState == State::MainMenu; }, kPasses));
+        const PlayerFiles before(d);
+        Game& game = TheGame();
+        const int32_t level = game.levelNumber, opened = game.lastOpenedLevel, start = game.levelClassicRelax;
+        const int32_t shown = app.updateCount;
+        if (c.moveAt > 0) {
+            ASSERT_TRUE(d.RunUntil([&] { return app.updateCount - shown >= c.moveAt; }, kPasses));
+            ASSERT_EQ(app.Session(), nullptr) << c.what;
+            d.platform->MovePointer(10, 10);
+        }
+        ASSERT_TRUE(d.RunUntil([&] { return app.Session() != nullptr; }, kPasses)) << c.what;
+        EXPECT_NEAR(app.updateCount - shown, c.startsAfter, 10) << c.what;
+        EXPECT_EQ(app.Session()->GetKind(), PlaySession::Kind::Attract);
+        EXPECT_STREQ(app.SessionCaption(), "Demo");
+
+        // Through the real screens: the level map, then play, shapes placed.
+        EXPECT_EQ(GameState, State::LevelMap) << c.what;
+        ASSERT_TRUE(d.RunUntil([&] { return game.filledCount >= 3; }, kPasses)) << c.what;
+        EXPECT_EQ(GameState, State::Playing);
+
+        d.ClickAt(40, 40);
+        EXPECT_EQ(app.Session(), nullptr) << c.what;
+        EXPECT_EQ(GameState, State::MainMenu);
+        EXPECT_EQ(game.levelNumber, level);
+        EXPECT_EQ(game.lastOpenedLevel, opened);
+        EXPECT_EQ(game.levelClassicRelax, start);
+        EXPECT_EQ(game.score, 0);
+        EXPECT_EQ(game.screenFade, 1.0f);
+        d.RunFrames(3);
+        PlayerFiles(d).ExpectSameAs(before);
+    }
+}
+
+} // namespace
