@@ -6,6 +6,7 @@
 #include "app/Recording.h"
 #include "app/support/GameDriver.h"
 
+#include "gameplay/AutoPlayer.h"
 #include "gameplay/Game.h"
 #include "gameplay/GameState.h"
 
@@ -104,6 +105,68 @@ TEST(PlaySessionTest, ADemoLevelRecordedOnOneScheduleReplaysAlikeOnOthers) {
         EXPECT_EQ(app.sessionExitCode, 1) << app.sessionReport;
         EXPECT_NE(app.sessionReport.find("went its own way"), std::string::npos) << app.sessionReport;
     }
+}
+
+// A game played through the window's own events: the menus clicked, shapes
+// carried with the mouse, Space pressed, the window's focus lost and the game
+// ended from the pause screen. Its recording replays on another schedule.
+TEST(PlaySessionTest, AGamePlayedByHandReplaysAlikeOnAnotherSchedule) {
+    Recording recorded;
+    {
+        GameDriver d(20);
+        if (!d.HaveContent()) GTEST_SKIP() << "the game folder has not been built";
+        DrivenGameApp& app = d.Launch();
+        app.speedFactor = 3;
+        app.recordPath = d.folder + "/hand.rec";
+        std::string error;
+        ASSERT_TRUE(app.PrepareRecording(error)) << error;
+        ASSERT_TRUE(d.RunUntil([] { return GameState == State::MainMenu; }, kPasses));
+        d.RunFrames(1);
+        Game& game = TheGame();
+        ASSERT_TRUE(d.Click(game.menuMain, "btnClassicGame"));
+        ASSERT_TRUE(app.SessionStepping());
+        ASSERT_TRUE(d.RunUntil([&] { return game.phase == Phase::Map && game.screenFade == 1.0f; }, kPasses));
+        ASSERT_TRUE(d.Click(game.menuMap, "btnStart"));
+        ASSERT_EQ(GameState, State::Playing);
+
+        // The autoplayer's hand on the window's mouse and keyboard, once a pass.
+        AutoPlayer hand(game);
+        int spaces = 0;
+        ASSERT_TRUE(d.RunUntil(
+            [&] {
+                if (game.filledCount >= 10 && spaces > 0) return true;
+                const AutoPlayer::Move move = hand.Decide();
+                d.platform->SetPointerState(move.x, move.y, move.buttons);
+                if (move.space || (game.phase == Phase::Playing && !game.tutorialOn && spaces == 0)) {
+                    d.platform->InjectMessage(Quill::MSG_KEYDOWN, Quill::VK_SPACE);
+                    ++spaces;
+                }
+                return false;
+            },
+            kPasses));
+        d.platform->SetPointerState(400, 300, 0);
+        d.Activate(false);
+        ASSERT_EQ(GameState, State::Paused);
+        d.Activate(true);
+        ASSERT_TRUE(d.Click(game.menuPause, "btnEnd"));
+        EXPECT_FALSE(app.SessionStepping());
+        ASSERT_TRUE(Recording::Parse(d.ReadFile("hand.rec"), kGameVersion, recorded, error)) << error;
+        EXPECT_TRUE(recorded.end.state == State::HighScores || recorded.end.state == State::MainMenu);
+        EXPECT_GT(recorded.end.score, 0);
+        int kinds[RecordedInput::Digest + 1] = {};
+        for (const RecordedInput& in : recorded.inputs) ++kinds[in.kind];
+        EXPECT_GT(kinds[RecordedInput::Key], 0);
+        EXPECT_GT(kinds[RecordedInput::Focus], 0);
+        EXPECT_GT(kinds[RecordedInput::Click], 1);
+        EXPECT_GT(kinds[RecordedInput::Pointer], 10);
+    }
+    GameDriver d(60);
+    DrivenGameApp& app = d.Launch();
+    app.speedFactor = 15;
+    app.replay = std::make_unique<Recording>(recorded);
+    ASSERT_TRUE(d.RunToShutdown(kPasses));
+    EXPECT_EQ(app.sessionExitCode, 0) << app.sessionReport;
+    EXPECT_NE(app.sessionReport.find("as recorded"), std::string::npos) << app.sessionReport;
 }
 
 TEST(PlaySessionTest, TheIdleMainMenuStartsADemoThatAClickEnds) {
