@@ -155,6 +155,32 @@ TEST(ConfigTest, StructsLiveInTheNamedFile) {
     EXPECT_FALSE(IniSetStruct("HIGH SCORES", "Data", back.data(), back.size(), nullptr));
 }
 
+// While a demo holds the player's files, no setter reaches the disk; the
+// reads still answer from what is there.
+TEST(ConfigTest, HeldPlayerFilesAreNeitherWrittenNorCreated) {
+    TempWorkFolder work;
+    IniSetInt("GAMEPLAY", "LastOpenedLevel", 4);
+    const std::string config = ReadText(work.File("config.ini"));
+    const int32_t block = 1;
+    HoldPlayerFiles(true);
+    IniSetInt("GAMEPLAY", "LastOpenedLevel", 9);
+    IniSetString("OPTIONS", "btnFullScreen", "0");
+    EXPECT_FALSE(IniSetStruct("Classic", "IsGameSaved", &block, sizeof block, "saved.ini"));
+    EXPECT_FALSE(IniSetStruct("HIGH SCORES", "Data", &block, sizeof block, "scores.ini"));
+    int level = 0;
+    IniGetInt("GAMEPLAY", "LastOpenedLevel", level);
+    HoldPlayerFiles(false);
+    EXPECT_EQ(level, 4);
+    EXPECT_EQ(ReadText(work.File("config.ini")), config);
+    EXPECT_FALSE(Quill::FileExists(work.File("saved.ini")));
+    EXPECT_FALSE(Quill::FileExists(work.File("scores.ini")));
+    // Let go, they write again.
+    EXPECT_TRUE(IniSetStruct("Classic", "IsGameSaved", &block, sizeof block, "saved.ini"));
+    IniSetInt("GAMEPLAY", "LastOpenedLevel", 9);
+    IniGetInt("GAMEPLAY", "LastOpenedLevel", level);
+    EXPECT_EQ(level, 9);
+}
+
 TEST(ConfigTest, CopyStringRefusesNullAndBoundsItsCopy) {
     struct Case { const char* source; size_t size; bool ok; const char* result; } cases[] = {
         {"short", 8, true, "short"},     {"exactly", 8, true, "exactly"}, {"too long by far", 8, true, "too lon"},
