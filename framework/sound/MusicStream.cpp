@@ -10,6 +10,10 @@ namespace Quill {
 namespace {
 constexpr uint32_t DecodeChunkFrames = 4096;
 constexpr uint32_t RingMask = MusicStream::RingFrames - 1;
+// Each loop of an Ogg song opens its file anew, so a song of a few frames
+// would be reopened thousands of times to fill the ring once: a few loops per
+// call, and the next call goes on.
+constexpr int MaxLoopsPerFill = 4;
 
 std::string LowerExtension(const std::string& path) {
     size_t dot = path.find_last_of('.');
@@ -82,6 +86,7 @@ void MusicStream::Fill() {
     uint32_t w = writeIndex.load(std::memory_order_relaxed);
     uint32_t space = RingFrames - (w - readIndex.load(std::memory_order_acquire));
     bool justRewound = false;
+    int loops = 0;
     while (space > 0) {
         size_t pendingFrames = pending.size() / 2;
         while (space > 0 && (resamplePosition >> 16) + 1 < pendingFrames) {
@@ -106,6 +111,7 @@ void MusicStream::Fill() {
         long n = ReadSource(scratch.data(), DecodeChunkFrames);
         if (n == 0 && looping && !justRewound) {
             // the seam of a loop: carry on from the first frame
+            if (loops++ == MaxLoopsPerFill) break;
             justRewound = true;
             if (RewindSource()) continue;
         }

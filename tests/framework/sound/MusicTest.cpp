@@ -1,4 +1,5 @@
 #include "framework/sound/BassMusicInterface.h"
+#include "framework/sound/MusicStream.h"
 
 #include "framework/sound/SoundTestFiles.h"
 
@@ -109,6 +110,22 @@ TEST_F(MusicTest, LoopsSeamlesslyOrEnds) {
     std::vector<int16_t> half = Play(1);
     EXPECT_EQ(half[0] + half[1], 0);
     EXPECT_LE(std::abs(half[0]), 500);
+}
+
+// A hostile song of two frames loops as any other, but one fill of the ring
+// loops it a few times only, instead of reopening its file thousands of times.
+TEST_F(MusicTest, ASongOfAFewFramesLoopsAFewTimesPerFill) {
+    std::unique_ptr<MusicStream> tiny = MusicStream::Open(RampSong("tiny.wav", 2));
+    ASSERT_TRUE(tiny);
+    tiny->Start(true, true);
+    std::vector<float> mix(2 * 64);
+    for (int fill = 0; fill < 20; ++fill) {
+        tiny->Fill();
+        EXPECT_GT(tiny->Buffered(), 0u) << fill;
+        EXPECT_LE(tiny->Buffered(), 16u) << fill;
+        tiny->MixInto(mix.data(), 64);
+    }
+    EXPECT_TRUE(tiny->IsActive());
 }
 
 TEST_F(MusicTest, PauseHoldsThePlaceAndStopSilences) {
