@@ -1,5 +1,6 @@
 #include "app/Recording.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cinttypes>
 #include <cstdio>
@@ -136,7 +137,8 @@ bool Recording::Parse(const std::string& text, const std::string& version, Recor
         return false;
     }
     if (firstLine != std::string(kMagic) + " " + std::to_string(kFormat)) {
-        error = "the recording has another format (" + firstLine.substr(std::strlen(kMagic) + 1) +
+        // (The first line may be the bare magic words, with nothing after them.)
+        error = "the recording has another format (" + firstLine.substr(std::min(firstLine.size(), std::strlen(kMagic) + 1)) +
                 "); this velmora reads format " + std::to_string(kFormat);
         return false;
     }
