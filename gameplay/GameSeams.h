@@ -1,9 +1,11 @@
 #pragma once
 // Thin seams to the parts of the game that live above the round flow or
 // that tests want to watch: where the in-game screen shows the score and the
-// clock, the saved-game flag of the current mode, and the pictures of the
-// menu states that the level map fades in from. Each has a default inside
-// this layer; a hook installed here replaces it.
+// clock, the saved-game flag of the current mode, the pictures of the menu
+// states that the level map fades in from, and the input messages as sent.
+// Each has a default inside this layer; a hook installed here replaces it.
+#include "engine/InputMessage.h"
+
 #include <cstdint>
 #include <functional>
 
@@ -19,6 +21,8 @@ struct GameSeams {
     // Called as a new game begins, before anything of it is set up (a
     // recording starts there).
     std::function<void()> newGameStarting;
+    // Sees every input message as it reaches the menu commands, before they act.
+    std::function<void(const InputMessage& m)> messageSeen;
 };
 
 GameSeams& TheGameSeams();

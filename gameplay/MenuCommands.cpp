@@ -4,6 +4,7 @@
 
 #include "gameplay/EffectQueue.h"
 #include "gameplay/Game.h"
+#include "gameplay/GameSeams.h"
 #include "gameplay/GameState.h"
 
 #include "engine/Config.h"
@@ -202,6 +203,7 @@ bool RunEscape(int32_t state) {
 }
 
 void ProcessMessage(InputMessage m) {
+    if (TheGameSeams().messageSeen) TheGameSeams().messageSeen(m);
     const int32_t state = GameState;
     const bool escape = m.message == INPUT_KEY_DOWN && (m.wParam & 0xFF) == Quill::VK_ESCAPE;
     if (m.message == INPUT_KEY_DOWN) {

@@ -9,6 +9,7 @@
 #include "gameplay/AutoPlayer.h"
 #include "gameplay/EffectQueue.h"
 #include "gameplay/Game.h"
+#include "gameplay/GameSeams.h"
 #include "gameplay/GameState.h"
 #include "gameplay/MenuCommands.h"
 
@@ -23,6 +24,7 @@
 #include <csignal>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -134,6 +136,9 @@ TEST_F(GameAppTest, StartsUpThroughTheLoadingScreenToTheMainMenu) {
     ASSERT_TRUE(driver.RunUntil([this] { return game().screenFade == 1.0f; }, 5000));
     driver.RunFrames(2);
     EXPECT_TRUE(driver.SaveFrame("main_menu.png"));
+    // The main menu in full: the Classic button's orange left of its caption.
+    const uint32_t classic = driver.platform->LastFrame()[234 * 800 + 80];
+    EXPECT_TRUE(((classic >> 16) & 0xFF) > 180 && (classic & 0xFF) < 120) << std::hex << classic;
 
     // F1 shows the frame rate in the corner, and hides it again.
     auto whiteInCorner = [this] {
@@ -153,9 +158,37 @@ TEST_F(GameAppTest, StartsUpThroughTheLoadingScreenToTheMainMenu) {
     EXPECT_GT(whiteInCorner(), plain + 20) << "white letters in the corner";
     EXPECT_TRUE(driver.SaveFrame("frame_rate.png"));
     EXPECT_EQ(driver.ReadFile("app.log").find("... FAILED"), std::string::npos) << driver.ReadFile("app.log");
+    // The high-score pages are titled by mode, Relax included.
+    for (const auto& [mode, title] : {std::pair{Mode::Classic, "Classic"}, {Mode::Transformer, "Transformer"},
+                                      {Mode::Relax, "Relax"}}) {
+        game().gameMode = mode;
+        SetGameState(State::HighScores);
+        driver.RunFrames(1);
+        EXPECT_EQ(TextOf(game().menuHighScores, "txtGameType"), title);
+    }
     // Defaults written on the first start: the language and an empty score table.
     EXPECT_NE(driver.ReadFile("config.ini").find("Name=ENGLISH"), std::string::npos);
     EXPECT_FALSE(driver.ReadFile("scores.ini").empty());
+}
+
+TEST_F(GameAppTest, LoadingThatFailedEndsTheRunInsteadOfShowingTheMenu) {
+    GameApp& app = driver.Launch();
+    ASSERT_TRUE(driver.RunUntil([&] { return app.loadingFinished.load(); }, kLoadingPasses));
+    app.loadingFailed = true;
+    EXPECT_TRUE(driver.RunToShutdown(10));
+    EXPECT_TRUE(app.loadingHandled.load());
+    EXPECT_EQ(GameState, State::Loading);
+    driver.Close();
+}
+
+// A typed character reaches the menus sign-extended from its 8 bits.
+TEST(MainWidgetTest, TypedCharactersAreSignExtended) {
+    std::vector<uint32_t> seen;
+    TheGameSeams().messageSeen = [&](const InputMessage& m) { seen.push_back(m.wParam); };
+    MainWidget widget(nullptr);
+    for (char c : {'A', '\x7f', '\xe9', '\xff'}) widget.KeyChar(c);
+    TheGameSeams().messageSeen = nullptr;
+    EXPECT_EQ(seen, (std::vector<uint32_t>{0x41u, 0x7Fu, 0xFFFFFFE9u, 0xFFFFFFFFu}));
 }
 
 TEST_F(GameAppTest, ClassicFromTheMapThroughTheTutorialIntoLevelTwo) {

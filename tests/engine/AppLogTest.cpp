@@ -5,6 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
 #include <regex>
 #include <string>
 #include <thread>
@@ -68,18 +73,34 @@ TEST_F(AppLogTest, TheFirstCallFixesTheFolder) {
     EXPECT_EQ(Log(work.Path()), "here\nstill there\n");
 }
 
+// A log that cannot be written loses its messages and nothing else: no other
+// folder gets a log, and the log is back once its folder is.
 TEST_F(AppLogTest, AnUnwritableLogLosesTheMessageQuietly) {
+    std::string doomedPath;
     {
         TempWorkFolder doomed;
+        doomedPath = doomed.Path();
         AppLog("fixes the folder", 0);
     } // the folder is gone now
     AppLog("lost", LogTime | LogFrame);
     AppLog("lost too", LogNewFile);
+    EXPECT_EQ(Log(work.Path()), "<missing>") << "the working folder gets no log";
+    EXPECT_EQ(Log(doomedPath), "<missing>") << "nor is the lost folder made again";
+    ASSERT_EQ(mkdir(doomedPath.c_str(), 0700), 0);
+    AppLog("back", 0);
+    EXPECT_EQ(Log(doomedPath), "back\n");
+    std::remove((doomedPath + "/app.log").c_str());
+    rmdir(doomedPath.c_str());
 }
 
 TEST_F(AppLogTest, CallsFromTwoThreadsNeverInterleave) {
-    const int count = 200;
+    // Both threads start together and log long enough to overlap many
+    // times over: without the log's lock, entries tear.
+    const int count = 1000;
+    std::atomic<int> ready{0};
     auto worker = [&](char name) {
+        ++ready;
+        while (ready.load() < 2) std::this_thread::yield();
         for (int i = 0; i < count; ++i) AppLogf(LogTime | LogFrame, "%c%d", name, i);
     };
     std::thread a(worker, 'A'), b(worker, 'B');

@@ -299,6 +299,46 @@ TEST_F(MenuScreenTest, EditsTakeCharactersUpToTheirLength) {
     EXPECT_EQ(std::string(s.texts[0].text) + s.texts[1].text, "12501250");
 }
 
+// With a font of solid 8 x 8 pixel glyphs ("A", "B", "_"), the white pixels
+// of one element show where and how big it was drawn. A caption at the font's
+// own size shows each glyph's cell without its trimmed edges (7.5 x 7.4).
+TEST_F(MenuScreenTest, TextsCaptionsCursorsAndPicturesAreDrawnWhereAndAsBigAsTheySay) {
+    WriteSolidTga("font01.tga", 32, 8, 0xFFFFFFFFu);
+    WriteSolidTga("white.tga", 16, 16, 0xFFFFFFFFu);
+    WriteText("language.ini",
+              "[ENGLISH]\nSymbolList=AB_\nSYMBOLS_IN_ROW=4\nSYMBOLS_IN_COL=1\nLine01_Width=16,16,16,16\n");
+    Textures().LoadSymbolFont("font01.tga");
+    const std::string text = R"(text="AB" xc="0.5" yc="0.5" size="0.125")";
+    const std::string button = R"(<Button text="AB" outImg="pic.tga" xc="0.25" yc="0.5" )"; // the picture is 4 x 4
+    const std::string edit = R"(<Edit text="AB" align="left" xc="0.25" yc="0.5" size="0.125" maxlen="9"/>)";
+    struct Case { const char* what; std::string element; uint32_t ms; Quill::Rect white; } cases[] = {
+        {"text left", "<Text align=\"left\" " + text + "/>", 0, {64, 28, 16, 8}},
+        {"text centred", "<Text " + text + "/>", 0, {56, 28, 16, 8}},
+        {"text right", "<Text align=\"right\" " + text + "/>", 0, {48, 28, 16, 8}},
+        {"native caption beside its picture", button + R"(align="left" stretch="no"/>)", 0, {36, 28, 15, 7}},
+        {"native caption left of its picture", button + R"(align="right" stretch="no"/>)", 0, {12, 28, 15, 7}},
+        {"caption at the button's own size", button + R"(width="0.25" height="0.25"/>)", 0, {29, 30, 4, 2}},
+        {"edit with its cursor", edit, 0, {32, 28, 24, 8}},
+        {"edit, the cursor blinked off", edit, 500, {32, 28, 16, 8}},
+        {"picture stretched", R"(<Image img="white.tga" xc="0.5" yc="0.5" width="0.5" height="0.5"/>)", 0,
+         {32, 16, 64, 32}},
+        {"picture at its own size", R"(<Image img="white.tga" stretch="no" xc="0.5" yc="0.5" width="0.5"/>)", 0,
+         {56, 24, 16, 16}},
+    };
+    for (const Case& c : cases) {
+        WriteText("case.xml", "<Screen>" + c.element + "</Screen>");
+        MenuScreen screen;
+        ASSERT_TRUE(screen.LoadFromFile("case.xml")) << c.what;
+        platform->Advance((c.ms + 1000 - platform->Ticks() % 1000) % 1000);
+        Draw(screen);
+        int l = ScreenW, t = ScreenH, r = -1, b = -1;
+        for (int y = 0; y < ScreenH; ++y)
+            for (int x = 0; x < ScreenW; ++x)
+                if (Pixel(x, y) == 0xFFFFFFFFu) l = std::min(l, x), t = std::min(t, y), r = std::max(r, x), b = y;
+        EXPECT_EQ(r < 0 ? Quill::Rect() : Quill::Rect(l, t, r - l + 1, b - t + 1), c.white) << c.what;
+    }
+}
+
 // --- the game's own menu files ---
 
 TEST_F(MenuScreenTest, TheGameMenusHoldWhatTheGameReliesOnAndFitTheScreen) {

@@ -77,6 +77,9 @@ TEST_F(SoundEventsTest, ScriptsGiveTheirEvents) {
         {"lines that are no headers", "; comment\nfile0=a\n [indented]\n\n[ok]\r\nfile0=a\r\n", {"ok"}, 1, 1.0f},
         {"a header without its bracket", "[open\n[]\n", {"ope", ""}, 0, 1.0f},
         {"a long name is cut", "[" + Repeat('n', 80) + "]\nfile0=a\n", {Repeat('n', 59)}, 0, 1.0f},
+        // Both headers are events; the INI lookup of the name reads the first section for both.
+        {"two sections of one name", "[b]\nvolume=0.5\nfile0=a\n[b]\nvolume=0.25\nfile0=b\nfile1=c\n", {"b", "b"}, 1,
+         0.5f},
         {"an over-long line is skipped whole", "[a]\n" + Repeat('z', 300) + "[b]\n" + Repeat('[', 600) + "\n[c]\n",
          {"a", "c"}, 0, 1.0f},
         {"no script", "", {}, 0, 0.0f},

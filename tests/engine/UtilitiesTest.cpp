@@ -6,7 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
 #include <map>
 #include <memory>
 #include <vector>
@@ -17,15 +22,33 @@ using Quill::MOUSE_RIGHT;
 
 namespace {
 
-// The game deals differently every run: before anyone seeds it, the generator
-// starts from the clock, not from a fixed seed. This must stay the first test
-// of the file (gtest runs a file's tests in order, ctest each in a process of
-// its own), so that no SeedRandom call has happened yet.
-TEST(RandomIntTest, StartsFromTheClockRatherThanAFixedSeed) {
-    std::vector<int> first;
-    for (int i = 0; i < 4; ++i) first.push_back(RandomDraw());
-    EXPECT_NE(first, (std::vector<int>{41, 18467, 6334, 26500})) << "the sequence of seed 1";
-    EXPECT_NE(first, (std::vector<int>{38, 7719, 21238, 2437})) << "the sequence of seed 0";
+// The game deals differently every run, even two runs started within the
+// same second: each start draws from the clock, not from a fixed seed. The
+// test program runs itself twice, each copy printing its first draws before
+// anyone seeded the generator.
+TEST(RandomIntTest, EveryRunDealsDifferently) {
+    if (std::getenv("VELMORA_FIRST_DRAWS")) {
+        int draws[4];
+        for (int& d : draws) d = RandomDraw();
+        std::printf("draws %d %d %d %d\n", draws[0], draws[1], draws[2], draws[3]);
+        return;
+    }
+    auto firstDraws = [] {
+        std::string command = "VELMORA_FIRST_DRAWS=1 /proc/" + std::to_string(getpid()) +
+                              "/exe --gtest_filter=RandomIntTest.EveryRunDealsDifferently 2>&1";
+        std::string out;
+        if (FILE* pipe = popen(command.c_str(), "r")) {
+            char buffer[4096];
+            for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+            pclose(pipe);
+        }
+        const size_t at = out.find("draws ");
+        return at == std::string::npos ? "none" : out.substr(at, out.find('\n', at) - at);
+    };
+    const std::string first = firstDraws(), second = firstDraws();
+    EXPECT_NE(first, "none");
+    EXPECT_NE(first, second);
+    for (const char* fixed : {"draws 41 18467 6334 26500", "draws 38 7719 21238 2437"}) EXPECT_NE(first, fixed);
 }
 
 TEST(RandomIntTest, TheGeneratorIsTheClassic15BitOne) {

@@ -1,6 +1,11 @@
 #include "gameplay/support/GameTestSupport.h"
 
+#include "framework/imageio/PngWriter.h"
+
+#include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <string>
 
 using namespace Geometry;
 
@@ -105,13 +110,25 @@ TEST_F(GameTest, APointExactlyOnTheEdgeOfAHitBoxIsOutside) {
 
 TEST_F(GameTest, ResolvedImagesFollowTheClassAndAnInvalidShapeGetsNone) {
     LoadPlainLevel();
-    WriteFile("Graphics/Shapes/s0_0.png", "not an image"); // fails to decode: no texture
-    game().cells[0].classIndex = 99;
-    game().cells[1].shape = -3;
+    ShapeCell* c = game().cells;
+    c[0].classIndex = 99;
+    c[1].shape = -3;
+    c[2].classIndex = c[2].shape = 0;
+    // The cell's picture decodes, its mask does not.
+    const ShapeDef& def = game().levelClasses[0].shapes[0];
+    std::string main = def.mainImage, mask = def.maskImage;
+    std::replace(main.begin(), main.end(), '\\', '/');
+    std::replace(mask.begin(), mask.end(), '\\', '/');
+    const uint32_t pixel = 0xFF00FF00u;
+    WriteFile(mask, "not an image");
+    std::filesystem::create_directories(std::filesystem::path(folder + "/" + main).parent_path());
+    ASSERT_TRUE(Quill::WritePng(folder + "/" + main, &pixel, 1, 1, true));
     game().ResolveImages();
-    EXPECT_EQ(game().cells[0].mainImage, 0u);
-    EXPECT_EQ(game().cells[1].maskImage, 0u);
-    EXPECT_STREQ(game().ShapeImagePath(game().cells[0]), "");
+    EXPECT_TRUE(c[0].mainImage == 0 && c[0].maskImage == 0 && c[1].mainImage == 0 && c[1].maskImage == 0);
+    EXPECT_NE(c[2].mainImage, 0u);
+    EXPECT_EQ(c[2].maskImage, 0u);
+    EXPECT_STREQ(game().ShapeImagePath(c[0]), "");
+    EXPECT_STREQ(game().ShapeImagePath(c[2]), def.mainImage);
     ShapeCell bonus;
     bonus.bonus = Bonus::Band;
     EXPECT_STREQ(game().ShapeImagePath(bonus), "Graphics\\am_bonus02.png");

@@ -1,5 +1,7 @@
 #include "gameplay/support/GameTestSupport.h"
 
+#include <cmath>
+
 namespace {
 constexpr int kTarget = 11 + 4; // line 1, y about 0.55..0.6 at the start
 }
@@ -69,4 +71,43 @@ TEST_F(GameTest, ButterfliesDriftingOffTheScreenComeBackAtItsEdge) {
         EXPECT_NEAR(b.x, c.wantX, 1e-4f);
         EXPECT_NEAR(b.y, c.wantY, 1e-4f);
     }
+}
+
+TEST_F(GameTest, TheBugWalksAtItsSpeedAndSitsTwoSecondsBeforeEating) {
+    LoadPlainLevel();
+    ShapeCell& target = game().cells[kTarget];
+    target.filled = 1;
+    Bug& bug = game().bug;
+    bug.active = 1, bug.state = 0, bug.x = bug.startX, bug.y = bug.startY, bug.targetCell = kTarget;
+    const float distance = std::hypot(target.x - bug.startX, target.y - bug.startY);
+    const float start = Now();
+    float arrived = 0, eaten = 0;
+    for (int i = 0; i < 3000 && !eaten; ++i) {
+        Advance(10);
+        game().UpdateBug(0.01f);
+        if (!arrived && bug.state == 1) arrived = Now() - start;
+        if (!target.filled) eaten = Now() - start;
+    }
+    // At 0.2 screen units a second it stops within 0.025 of the cell.
+    EXPECT_GT(arrived, (distance - 0.036f) / 0.2f);
+    EXPECT_LE(arrived, distance / 0.2f + 0.01f);
+    EXPECT_GT(eaten - arrived, 2.0f);
+    EXPECT_LE(eaten - arrived, 2.0f + 0.0105f);
+}
+
+TEST_F(GameTest, ButterfliesTurnEveryThreeSeconds) {
+    game().DrawButterflies();
+    Butterfly& b = game().butterflies[0];
+    b.lastTurn = Now();
+    std::vector<float> turns;
+    for (int i = 0; i < 1000; ++i) {
+        Advance(10);
+        game().UpdateButterflies(0.01f);
+        if (b.lastTurn == Now()) turns.push_back(Now());
+    }
+    ASSERT_EQ(turns.size(), 3u);
+    EXPECT_NEAR(turns[1] - turns[0], 3.01f, 0.001f);
+    EXPECT_NEAR(turns[2] - turns[1], 3.01f, 0.001f);
+    EXPECT_GT(b.speed, 0.0199f);
+    EXPECT_LT(b.speed, 0.0501f);
 }

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 
 namespace {
 
@@ -157,4 +158,77 @@ TEST_F(HudTest, ScoreFlightsHeadForTheScoreOnTheInGameScreen) {
     game().menuInGame = MenuScreen();
     HudElementPosition("txtTimeNum", x, y);
     EXPECT_FLOAT_EQ(x, 0.09f) << "a screen without the text: the place beside the board";
+}
+
+// Every kind of effect halfway through its life, drawn where its motion has
+// brought it by then (a picture's name stands in for a text).
+TEST_F(ScreenTest, EveryKindOfEffectIsDrawnWhereItsMotionPutsIt) {
+    Picture("Graphics\\fx.png", 12, 12, 0xF000F0);
+    EngineCalls::Texture fx = EngineCalls::GetTexture("Graphics\\fx.png");
+    const char* text = "Graphics\\fx.png";
+    float cellX = 0.3f, cellY = 0.6f;
+    struct Case { const char* what; std::function<bool(EffectQueue&)> add; float x, y; } cases[] = {
+        {"floating text rises", [&](EffectQueue& q) { return q.AddFloatingText(1, 0, 1, 0.5f, 0.5f, text, false); },
+         0.5f, 0.425f},
+        {"growing image", [&](EffectQueue& q) { return q.AddGrowingImage(1, 0, 1, 0.3f, 0.3f, 0.2f, 0.2f, fx); },
+         0.3f, 0.3f},
+        {"title sweep", [&](EffectQueue& q) { return q.AddTitleSweep(1, 0, 1, 0.7f, 0.3f, text, 0.2f); }, 0.7f, 0.5f},
+        {"shrinking image", [&](EffectQueue& q) { return q.AddShrinkingImage(1, 0, 1, 0.2f, 0.7f, 0.2f, 0.2f, fx); },
+         0.2f, 0.7f},
+        {"fading title", [&](EffectQueue& q) { return q.AddFadingTitle(1, 0, 1, 0.6f, 0.6f, text, false); }, 0.6f,
+         0.6f},
+        {"sheet animation drifts", [&](EffectQueue& q) { return q.AddSheetAnimation(1, 0, 1, 0.4f, 0.2f, fx, 3, 3, 0.4f); },
+         0.4f, 0.4f},
+        {"particle burst", [&](EffectQueue& q) { return q.AddParticleBurst(1, 0, 1, 0.8f, 0.8f, 0.1f, 0, fx, true); },
+         0.8f, 0.8f},
+        {"placing glow follows its cell", [&](EffectQueue& q) { return q.AddPlacingGlow(1, 0, 1, &cellX, &cellY, fx); },
+         0.3f, 0.6f},
+        {"flying text", [&](EffectQueue& q) { return q.AddFlyingText(1, 0, 1, 0.2f, 0.2f, 0.8f, 0.8f, text, false); },
+         0.275f, 0.5f},
+        {"burst title", [&](EffectQueue& q) { return q.AddBurstTitle(1, 0, 1, 0.5f, 0.8f, text); }, 0.5f, 0.8f},
+    };
+    for (const Case& c : cases) {
+        TheEffectQueue().Clear();
+        ASSERT_TRUE(c.add(TheEffectQueue())) << c.what;
+        cellX = 0.3f, cellY = 0.2f;
+        RunEffects(500);
+        cellY = 0.6f; // the cell moved on after the glow began
+        Clear();
+        TheEffectQueue().Draw(2);
+        EXPECT_EQ(At(c.x, c.y), 0u) << c.what << ": not on layer 2";
+        TheEffectQueue().Draw(1);
+        EXPECT_NE(At(c.x, c.y) & 0xFF0000u, 0u) << c.what;
+    }
+}
+
+// A cell whose top edge is above the screen is drawn one pixel (of 600)
+// higher; on a full-size screen its lowest row shows it.
+TEST_F(ScreenTest, ACellReachingAboveTheScreenIsDrawnOnePixelHigher) {
+    Quill::DDImage full;
+    full.Create(800, 600);
+    full.SetIsScreen(true);
+    Quill::Graphics target(&full);
+    Textures().SetTarget(1, &target);
+    Picture("Graphics\\cell.png", 20, 20, 0x10E010);
+    Game& g = game();
+    for (BoardLine& line : g.lines) line.fade = 0;
+    g.cellCount = 1;
+    g.cells[0].x = 0.5f, g.cells[0].shown = 1;
+    g.cells[0].maskImage = TextureIdOf(EngineCalls::GetTexture("Graphics\\cell.png"));
+    auto lowestRow = [&](float y) {
+        std::fill(full.GetBits(), full.GetBits() + 800 * 600, Black);
+        g.cells[0].y = y;
+        g.DrawBoard();
+        int lowest = -1;
+        for (int row = 0; row < 600; ++row)
+            if ((full.GetBits()[row * 800 + 400] & 0xFFFFFFu) == 0x10E010u) lowest = row;
+        return lowest;
+    };
+    // A 20-pixel cell centred 18.3, 12.3 or 10.2 pixels down ends on rows 27,
+    // 21 and 19; centred 9.9 or 9.3 pixels down its top is above the screen,
+    // and it ends on row 18 rather than 19.
+    struct Case { float y; int lowest; } cases[] = {
+        {0.0305f, 27}, {0.0205f, 21}, {0.017f, 19}, {0.0165f, 18}, {0.0155f, 18}};
+    for (const Case& c : cases) EXPECT_EQ(lowestRow(c.y), c.lowest) << c.y;
+    Textures().SetTarget(1, &graphics);
 }

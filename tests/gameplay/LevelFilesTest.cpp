@@ -215,3 +215,33 @@ TEST_F(GameTest, MutatedLevelAndClassFilesNeverBreakTheLoaders) {
         Game::LevelFileExists(4);
     }
 }
+
+// A level file that is missing or unreadable leaves the defaults of a level
+// and no board, and says so.
+TEST_F(GameTest, ALevelThatFailsToLoadLeavesTheDefaults) {
+    WriteClasses(8, 3);
+    ASSERT_TRUE(game().LoadShapeClasses("classes.xml"));
+    WriteFile("Levels/level_3.xml", "<LevelMap levelTime='1'");
+    for (int level : {3, 4}) {
+        LoadPlainLevel(2); // a level in play first: every value differs from the defaults
+        Game& g = game();
+        g.levelTime = 7, g.newShapeTime = 3, g.bug.interval = 2, g.shapeClassCount = 5;
+        std::strcpy(g.bonusLevel, "true"), std::strcpy(g.shapeClassList, "c1");
+        g.bonusAnyShapeP = g.bonusBandP = g.bonusAreaP = 0.9f;
+        g.progress = 0.5f, g.comboCount = 3, g.panelCount = 2, g.heldShape.shown = 1, g.timeoutWarnings = 4;
+        g.lastPlaced.classIndex = 2, g.shapesSpawned = 9;
+        logLines.clear();
+        g.levelNumber = level;
+        g.LoadLevel();
+        EXPECT_TRUE(g.levelTime == 100.0f && g.newShapeTime == 0.1f && g.bug.interval == 15.0f &&
+                    g.shapeClassCount == 3 && g.bonusLevel[0] == 0 && g.shapeClassList[0] == 0)
+            << level;
+        EXPECT_TRUE(g.bonusAnyShapeP == 0.05f && g.bonusBandP == 0.25f && g.bonusAreaP == 0.25f) << level;
+        EXPECT_TRUE(g.progress == 0 && g.comboCount == 0 && g.panelCount == 0 && g.cellCount == 0 &&
+                    g.heldShape.shown == 0 && g.timeoutWarnings == 0 && g.lastPlaced.classIndex == -1 &&
+                    g.shapesSpawned == 0)
+            << level;
+        EXPECT_TRUE(Logged(logLines, "Fatal error, cannot load XML: Levels\\level_" + std::to_string(level) + ".xml"))
+            << level;
+    }
+}

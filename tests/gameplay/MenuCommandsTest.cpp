@@ -61,9 +61,9 @@ TEST_F(MenuCommandsTest, EachStateMapsItsActionsToTheirScreens) {
         {MainMenu, Instructions1, "procPrevious", Instructions1},
         {Instructions1, Instructions2, "procNext", Instructions3},
         {Instructions2, Instructions3, "procPrevious", Instructions2},
-        {Instructions2, Instructions3, "procClose", MainMenu},
+        {Instructions2, Instructions3, "procClose", MainMenu}, {MainMenu, ContinueConfirm, "procCancel", MainMenu},
         {HighScores, ClearScoresConfirm, "procNo", HighScores}, {MainMenu, ContinueConfirm, "procNew", LevelMap},
-        {Options, Credits, "procOk", Options}, {Playing, LevelAdvance, "procMenu", LevelAdvance}, // no screen
+        {Options, Credits, "procOk", Options}
     };
     for (const Case& c : cases) {
         Enter(c.from, c.state);
@@ -132,6 +132,27 @@ TEST_F(MenuCommandsTest, ContinuingASavedGameThatNoLongerReadsStartsAfresh) {
     RunMenuCommand(State::ContinueConfirm, "procLoad");
     EXPECT_EQ(GameState, State::LevelMap) << "not stuck on a question with no answer";
     EXPECT_EQ(game().score, 0);
+}
+
+// Answers that keep or drop what the player has: the score of a game played
+// on after a game over, and the high scores on the clearing question.
+TEST_F(MenuCommandsTest, ContinuingKeepsTheScoreAndOnlyYesClearsTheScores) {
+    LoadPlainLevel(5);
+    game().score = 4321;
+    Enter(State::Playing, State::GameOver);
+    RunMenuCommand(State::GameOver, "procContinue");
+    EXPECT_EQ(GameState, State::Playing);
+    EXPECT_EQ(game().levelNumber * 100000 + game().score, 5 * 100000 + 4321) << "the same level, the score kept";
+
+    for (const char* answer : {"procNo", "procYes"}) {
+        GetHighScores().Reset();
+        ASSERT_TRUE(GetHighScores().InsertScore(800, "Ada"));
+        Enter(State::HighScores, State::ClearScoresConfirm);
+        RunMenuCommand(State::ClearScoresConfirm, answer);
+        EXPECT_EQ(GameState, State::HighScores);
+        EXPECT_EQ(GetHighScores().lists[Mode::Classic][0].score, std::string(answer) == "procYes" ? 0u : 800u)
+            << answer;
+    }
 }
 
 TEST_F(MenuCommandsTest, HighScorePagesAreClassicAndTransformer) {

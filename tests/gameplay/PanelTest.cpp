@@ -67,13 +67,44 @@ TEST_F(GameTest, TheFirstPanelShapeStopsAtTheLeftAndTheOthersQueueUpBehindIt) {
         EXPECT_NEAR(game().panel[i].x - game().panel[i - 1].x, kPanelSpacing, 1e-5f);
 }
 
-TEST_F(GameTest, TheTenthPanelShapeStopsTheArrivals) {
-    struct Case { int count; float lastX; bool room; } cases[] = {
-        {0, 0, true}, {1, 0.9f, true}, {9, 0.9f, true}, {10, 0.3f, false}, {5, 0.940625f, false}};
+TEST_F(GameTest, ANewPanelShapeTakesTheLastBonusDrawnAndNotThePreviousClass) {
+    LoadPlainLevel();
+    // Three draws in a row, each replacing the one before when it succeeds
+    // (a chance of 2 always succeeds, 0 never).
+    struct Case { float any, band, area; int bonus; } cases[] = {
+        {0, 0, 0, Bonus::None}, {2, 0, 0, Bonus::AnyShape}, {2, 2, 0, Bonus::Band},
+        {0, 2, 0, Bonus::Band}, {2, 0, 2, Bonus::Area},     {2, 2, 2, Bonus::Area}};
     for (const Case& c : cases) {
-        game().panelCount = c.count;
-        if (c.count > 0) game().panel[c.count - 1].x = c.lastX;
-        EXPECT_EQ(game().PanelHasRoom(), c.room) << c.count << " shapes, last at " << c.lastX;
+        game().bonusAnyShapeP = c.any, game().bonusBandP = c.band, game().bonusAreaP = c.area;
+        game().panelCount = 0;
+        game().SpawnPanelShape();
+        EXPECT_EQ(game().panel[0].bonus, c.bonus) << c.any << " " << c.band << " " << c.area;
+    }
+    int repeats = 0, previous = -1;
+    for (int i = 0; i < 300; ++i) {
+        game().panelCount = 0;
+        game().SpawnPanelShape();
+        repeats += game().panel[0].classIndex == previous;
+        previous = game().panel[0].classIndex;
+    }
+    EXPECT_EQ(repeats, 0) << "ten tries of four classes all but never give the previous one";
+}
+
+TEST_F(GameTest, ShapesAreTakenOnlyRightOfTheThrowAwayArea) {
+    LoadPlainLevel();
+    Freeze(game());
+    struct Case { float shapeX, pointerX; bool taken; } cases[] = {
+        {0.25f, 0.25f, true}, {0.21f, 0.20125f, true}, {0.21f, 0.2f, false}, {0.19f, 0.19f, false}};
+    for (const Case& c : cases) {
+        game().panel[0] = game().cells[0];
+        game().panel[0].x = c.shapeX;
+        game().panel[0].y = kPanelY;
+        game().panelCount = 1;
+        game().heldShape.shown = 0;
+        Pointer(c.pointerX, kPanelY, Quill::MOUSE_LEFT);
+        EngineCalls::PointerFraction(game().mouseX, game().mouseY);
+        EXPECT_EQ(game().TakeShape(), c.taken) << "pointer at " << c.pointerX;
+        EXPECT_EQ(game().panelCount, c.taken ? 0 : 1);
     }
 }
 

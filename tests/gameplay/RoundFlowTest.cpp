@@ -5,9 +5,30 @@
 #include "gameplay/GameSeams.h"
 #include "gameplay/GameState.h"
 
+#include <cstdio>
+#include <string>
+
 namespace {
 
 constexpr int kMaxTicks = 20000;
+
+// The queued titles, sounds and particle bursts: kind, layer, delay from
+// now, duration, place and text.
+std::vector<std::string> QueuedShows(float now) {
+    std::vector<std::string> shows;
+    const EffectQueue& fx = TheEffectQueue();
+    for (int i = 0; i < fx.Count(); ++i) {
+        const EffectEntry& e = fx.Entry(i);
+        if (e.kind != Effect::TitleSweep && e.kind != Effect::FadingTitle && e.kind != Effect::BurstTitle &&
+            e.kind != Effect::Sound && e.kind != Effect::ParticleBurst)
+            continue;
+        char line[80];
+        std::snprintf(line, sizeof line, "%d L%d +%.2f %.2f (%.2f,%.2f) ", e.kind, e.layer, e.start - now, e.duration,
+                      e.x, e.y);
+        shows.push_back(line + std::string(e.text));
+    }
+    return shows;
+}
 
 } // namespace
 
@@ -34,6 +55,15 @@ protected:
         for (int i = 0; i < kMaxTicks && game().phase != Phase::Playing && GameState == State::Playing; ++i)
             PlayTick();
         ASSERT_EQ(game().phase, Phase::Playing);
+    }
+    // Plays the level from its start until the title comes up.
+    std::vector<std::string> TitleOf(int level, const char* bonus) {
+        Level(level, "60", bonus);
+        game().levelNumber = level;
+        SetGameState(State::LevelAdvance);
+        game().StartLevel();
+        for (int i = 0; i < kMaxTicks && game().phase != Phase::Title; ++i) PlayTick();
+        return QueuedShows(Now());
     }
     void Ticks(int n) {
         for (int i = 0; i < n && GameState == State::Playing; ++i) PlayTick();
@@ -195,4 +225,71 @@ TEST_F(RoundFlowTest, ThrowingShapesAwayCannotStrandTheFirstLevelsGuide) {
 
     AutoPlayer player(game(), *platform);
     EXPECT_TRUE(player.RunUntil([&] { return game().tutorialOn == 0; }, 2000));
+}
+
+TEST_F(RoundFlowTest, TitlesAndTheLevelsEndComeOnCue) {
+    EXPECT_EQ(TitleOf(4, "false"), (std::vector<std::string>{"8 L1 +1.00 2.50 (0.59,0.39) Level",
+                                                            "8 L1 +1.00 2.50 (0.59,0.51) 4",
+                                                            "7 L-1 +1.00 1.00 (0.00,0.00) level_start"}));
+    EXPECT_EQ(TitleOf(5, "true"), std::vector<std::string>{"5 L1 +1.00 2.50 (0.59,0.45) Bonus Level"});
+
+    struct Case { const char* bonus; std::vector<std::string> shows; } cases[] = {
+        {"false", {"8 L1 +0.50 3.00 (0.59,0.45) Level Complete", "10 L1 +3.00 1.20 (0.45,0.45) ",
+                   "10 L1 +3.00 1.20 (0.45,0.45) ", "10 L1 +3.00 1.20 (0.55,0.45) ", "10 L1 +3.00 1.20 (0.55,0.45) ",
+                   "10 L1 +3.00 1.20 (0.65,0.45) ", "10 L1 +3.00 1.20 (0.65,0.45) ", "10 L1 +3.00 1.20 (0.75,0.45) ",
+                   "10 L1 +3.00 1.20 (0.75,0.45) ", "7 L-1 +1.75 1.00 (0.00,0.00) emit_scores",
+                   "7 L-1 +2.75 1.00 (0.00,0.00) collect_scores", "7 L-1 +3.40 1.00 (0.00,0.00) shape_panel_out"}},
+        {"true", {"13 L1 +0.00 4.50 (0.59,0.45) Bonus!"}},
+    };
+    for (Case& c : cases) {
+        Level(2, "60", c.bonus);
+        StartFromMap(2, Mode::Classic);
+        for (int i = 0; i < game().cellCount; ++i) game().cells[i].filled = 1;
+        TheEffectQueue().Clear();
+        PlayTick();
+        ASSERT_EQ(GameState, State::LevelAdvance);
+        std::vector<std::string> shows = QueuedShows(Now());
+        if (std::string(c.bonus) == "true") { // the rewards' own sounds are another test's
+            shows.resize(1);
+        }
+        EXPECT_EQ(shows, c.shows) << c.bonus;
+    }
+}
+
+TEST_F(RoundFlowTest, BackgroundsChangeEverySixLevelsAndRepeatEveryThirty) {
+    struct Case { int level; const char* background; } cases[] = {
+        {1, "01"}, {6, "01"}, {7, "02"}, {24, "04"}, {25, "05"}, {30, "05"}, {31, "01"}, {37, "02"}};
+    for (const Case& c : cases) {
+        game().levelNumber = c.level;
+        game().StartLevel();
+        EXPECT_EQ(std::string(game().nextBackgroundImage), std::string("Graphics\\back_game") + c.background + ".jpg")
+            << c.level;
+    }
+}
+
+// Bonus levels rise: every tick their cells sit one tick's worth of the line
+// speed above where the scrolling puts them; a board that has risen away
+// entirely is a lost bonus.
+TEST_F(RoundFlowTest, BonusLevelsRiseAndEndWhenTheBoardHasRisenAway) {
+    struct Case { const char* bonus; const char* time; float lift; } cases[] = {
+        {"true", "60", 0.03f * 0.01f}, {"false", "60", 0}, {"true", "0", 0}};
+    for (const Case& c : cases) {
+        Level(2, c.time, c.bonus);
+        StartFromMap(2, Mode::Classic);
+        PlayTick();
+        const ShapeCell& cell = game().cells[11 + 3];
+        float scrolled = game().scrollOffset + cell.restY;
+        if (scrolled < Geometry::kFirstCellY) scrolled += 11 * Geometry::kCellSpacing;
+        if (scrolled > Geometry::kFirstCellY + 11 * Geometry::kCellSpacing) scrolled -= 11 * Geometry::kCellSpacing;
+        EXPECT_NEAR(scrolled - cell.y, c.lift, 1e-6f) << c.bonus << " " << c.time;
+    }
+    Level(2, "60", "true");
+    StartFromMap(2, Mode::Classic);
+    game().lineShapeCount = 0; // the board stops scrolling: the rise adds up
+    events.clear();
+    for (int i = 0; i < kMaxTicks && GameState == State::Playing; ++i) PlayTick();
+    EXPECT_EQ(GameState, State::LevelAdvance);
+    EXPECT_EQ(CountEvents("no_bonus"), 1);
+    EXPECT_EQ(QueuedShows(Now()).back(), "5 L1 +0.00 2.50 (0.59,0.45) No Bonus");
+    for (int i = 0; i < game().cellCount; ++i) EXPECT_LE(game().cells[i].y + game().cells[i].height, 0) << i;
 }

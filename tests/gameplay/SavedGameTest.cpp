@@ -56,11 +56,13 @@ protected:
         AutoPlayer player(game(), *platform);
         ASSERT_TRUE(player.RunUntil(done, kTickLimit));
     }
-    // ... until `placements` cells are filled, then pauses as the pause button does.
-    void PlayAndPause(int level, int mode, int placements) {
+    // ... until `placements` cells are filled, lets `moreTicks` pass, then
+    // pauses as the pause button does.
+    void PlayAndPause(int level, int mode, int placements, int moreTicks = 0) {
         PlayUntil(level, mode, [&] {
             return game().phase == Phase::Playing && game().filledCount >= placements && !game().heldShape.shown;
         });
+        for (int i = 0; i < moreTicks && GameState == State::Playing; ++i) PlayTick();
         SetGameState(State::Paused);
     }
 
@@ -81,8 +83,9 @@ TEST_F(SavedGameTest, EachModeSavesToItsOwnSectionAndContinuesWhereItStood) {
     for (const auto& [mode, section] : modes) {
         std::error_code ignored;
         fs::remove(fs::path(folder) / "saved.ini", ignored);
-        PlayAndPause(2, mode, 6);
+        PlayAndPause(2, mode, 6, 500);
         const auto s = std::make_unique<GameFields>(game());
+        ASSERT_LT(s->timeLeft, s->levelTime - 4.0f) << "the clock has run a while, so a restart would show";
         ASSERT_TRUE(game().SaveGame());
         SavedGameRecord record;
         int32_t flag = 0;

@@ -102,3 +102,20 @@ TEST_F(GameTest, LevelRewardsArriveTogether2_75SecondsAfterTheEnd) {
         EXPECT_TRUE(TheEffectQueue().Idle()) << c.what;
     }
 }
+
+TEST_F(GameTest, ABonusLevelsFiveRewardsLandOneAfterAnother) {
+    game().score = 0;
+    game().QueueBonusLevelRewards();
+    // Each 750 leaves at 1.4 + 0.3 k seconds and is added 0.6 s later.
+    struct Sample { int ms, score; } samples[] = {{1950, 1000}, {2050, 1750}, {2250, 1750}, {2350, 2500},
+                                                   {2850, 3250}, {2950, 4000}, {3150, 4000}, {3250, 4750}};
+    int at = 0;
+    for (const Sample& s : samples) {
+        RunEffects(s.ms - at);
+        at = s.ms;
+        EXPECT_EQ(game().score, s.score) << s.ms << " ms";
+    }
+    int flights = 0;
+    for (int i = 0; i < TheEffectQueue().Count(); ++i) flights += TheEffectQueue().Entry(i).kind == Effect::FlyingText;
+    EXPECT_EQ(flights, 0) << "every flight of 0.6 s has landed";
+}

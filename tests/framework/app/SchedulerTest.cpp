@@ -165,6 +165,24 @@ TEST_F(SchedulerTest, LoadingCompletedRunsOnceOnTheMainThread) {
     EXPECT_EQ(a.GetLoadingProgress(), 1.0);
 }
 
+// While the loader works, the screen is presented about every 50 ms so
+// that it gets the time; afterwards every redraw is presented.
+TEST_F(SchedulerTest, DrawingIsThrottledWhileLoading) {
+    for (bool loading : {true, false}) {
+        TestApp& a = InitApp();
+        a.loadingStarted = true;
+        a.loadingFinished = !loading;
+        const int before = platform->PresentCount();
+        for (int ms = 0; ms < 1000; ms += 10) {
+            platform->Advance(10);
+            a.forceRedraw = true;
+            a.RedrawIfDirty();
+        }
+        EXPECT_NEAR(platform->PresentCount() - before, loading ? 20 : 100, 1) << (loading ? "loading" : "loaded");
+        EndApp();
+    }
+}
+
 TEST_F(SchedulerTest, PausedOrDiscardingRunsNoCatchUp) {
     TestApp& a = StartPaced(false);
     a.paused = true;

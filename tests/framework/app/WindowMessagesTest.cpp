@@ -143,6 +143,52 @@ TEST_F(WindowMessagesTest, LeavingAndComingBack) {
     }
 }
 
+// The left button takes the mouse (so a drag may leave the window); the
+// others do not. The mouse is given back once no button is held.
+TEST_F(WindowMessagesTest, TheLeftButtonCapturesTheMouseUntilNoButtonIsHeld) {
+    struct Step { uint32_t message; bool captured; } steps[] = {
+        {MSG_RBUTTONDOWN, false}, {MSG_MBUTTONDOWN, false}, {MSG_RBUTTONUP, false}, {MSG_MBUTTONUP, false},
+        {MSG_LBUTTONDOWN, true},  {MSG_RBUTTONDOWN, true},  {MSG_LBUTTONUP, true},  {MSG_RBUTTONUP, false},
+        {MSG_LBUTTONDBLCLK, true}, {MSG_LBUTTONUP, false}};
+    InitApp();
+    for (const Step& s : steps) {
+        Send(s.message, 0, PackPoint(30, 40));
+        EXPECT_EQ(platform->Captured(), s.captured) << "after message " << s.message;
+    }
+}
+
+// A system box over full screen swallows the key releases: when it ends, no
+// key counts as held any more, and the time spent under it is not caught up.
+TEST_F(WindowMessagesTest, TheEndOfASystemPopupLetsGoOfTheKeys) {
+    TestApp& a = InitApp();
+    Send(MSG_KEYDOWN, 'A');
+    Send(MSG_KEYDOWN, VK_SHIFT);
+    ASSERT_TRUE(a.GetWidgetManager()->IsKeyDown('A'));
+    a.BeginSystemPopup();
+    platform->Advance(3000);
+    a.timeAccumulator = 500;
+    a.EndSystemPopup();
+    EXPECT_FALSE(a.GetWidgetManager()->IsKeyDown('A') || a.GetWidgetManager()->IsKeyDown(VK_SHIFT));
+    EXPECT_FALSE(a.inSystemPopup);
+    EXPECT_EQ(a.lastTimeStamp, platform->Ticks());
+    EXPECT_EQ(a.timeAccumulator, 0.0);
+}
+
+// Another window may have drawn over a full screen: coming back redraws all.
+TEST_F(WindowMessagesTest, BecomingActiveInFullScreenRedrawsEverything) {
+    for (bool windowed : {false, true}) {
+        TestApp& a = InitApp();
+        a.SetWindowed(windowed);
+        ASSERT_EQ(a.windowIsWindowed, windowed);
+        Send(MSG_ACTIVATE, 0);
+        a.RedrawIfDirty();
+        ASSERT_FALSE(widget.dirty);
+        Send(MSG_ACTIVATE, 1);
+        EXPECT_EQ(widget.dirty, !windowed) << (windowed ? "windowed" : "full screen");
+        EndApp();
+    }
+}
+
 TEST_F(WindowMessagesTest, AFramePressRestartsTheTimeBase) {
     TestApp& a = InitApp();
     for (int i = 0; i < 20; ++i) a.ProcessFrame(true);
