@@ -24,22 +24,29 @@ void DrawMenuOverBackdrop(MenuScreen& screen) {
     screen.DrawScreen();
 }
 
-// Classic's and Transformer's panels beside the main menu, at their fades.
+// Each mode's button and the panel that explains the mode beside the main menu.
+struct InfoPanel {
+    const char* button;
+    MenuScreen Game::*info;
+};
+constexpr InfoPanel kInfoPanels[] = {{"btnClassicGame", &Game::menuInfoClassic},
+                                     {"btnTransformerGame", &Game::menuInfoTransformer},
+                                     {"btnRelaxGame", &Game::menuInfoRelax}};
+
+// The modes' panels beside the main menu, at their fades.
 void DrawInfoPanels() {
-    for (MenuScreen* info : {&G().menuInfoClassic, &G().menuInfoTransformer})
-        if (info->fade > 0) info->DrawScreen();
+    for (const InfoPanel& p : kInfoPanels) {
+        MenuScreen& info = G().*p.info;
+        if (info.fade > 0) info.DrawScreen();
+    }
 }
 
 void DrawMainMenu() {
     Game& g = G();
     DrawMenuStill(State::MainMenu);
-    const struct {
-        const char* button;
-        MenuScreen* info;
-    } panels[] = {{"btnClassicGame", &g.menuInfoClassic}, {"btnTransformerGame", &g.menuInfoTransformer}};
-    for (const auto& p : panels) {
+    for (const InfoPanel& p : kInfoPanels) {
         const float rate = g.menuMain.IsButtonHovered(p.button) ? kInfoFadeRate : -kInfoFadeRate;
-        TextureManager::AdvanceClamped(p.info->fade, rate, FrameTime);
+        TextureManager::AdvanceClamped((g.*p.info).fade, rate, FrameTime);
     }
     EffectQueue& fx = TheEffectQueue();
     fx.Update();

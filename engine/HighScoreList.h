@@ -24,8 +24,9 @@ struct ScoreListRow {
 };
 
 namespace ScoreListColour {
-constexpr uint32_t Plain = 0xFFFFFFFFu;
-constexpr uint32_t Typing = 0xFFFF5555u;
+// Dark enough to read on the cream panel the list is drawn on.
+constexpr uint32_t Plain = 0xFF8A4420u;
+constexpr uint32_t Typing = 0xFFC82818u;
 } // namespace ScoreListColour
 
 // Most characters a typed name may have.

@@ -50,6 +50,17 @@ void ReadNumber(const tinyxml2::XMLElement& e, const char* attribute, float& fie
     field = static_cast<float>(number);
 }
 
+// A text colour written as six hexadecimal digits, "RRGGBB" (a leading "#"
+// allowed); kept with a full alpha byte so that black is not "none". Any
+// other value leaves the field as it was.
+void ReadColour(const TiXmlElement& e, const char* attribute, uint32_t& field) {
+    const char* value = e.Attribute(attribute);
+    if (!value) return;
+    if (*value == '#') ++value;
+    if (std::strlen(value) != 6 || std::strspn(value, "0123456789abcdefABCDEF") != 6) return;
+    field = 0xFF000000u | static_cast<uint32_t>(std::strtoul(value, nullptr, 16));
+}
+
 // Fills table slots 0, 1, 2, ... from the elements of one kind in document
 // order and returns how many were read. Elements beyond the table's capacity
 // are ignored with one log line.
@@ -104,6 +115,16 @@ void StoreOption(const char* name, const char* text) {
 
 } // namespace
 
+uint32_t TextColour(uint32_t screenColour, uint32_t own) {
+    if (own == 0) return screenColour;
+    uint32_t mixed = screenColour & 0xFF000000u;
+    for (int shift : {0, 8, 16}) {
+        const uint32_t a = (screenColour >> shift) & 0xFFu, b = (own >> shift) & 0xFFu;
+        mixed |= (a * b / 255u) << shift;
+    }
+    return mixed;
+}
+
 MenuScreen::MenuScreen()
     : bgImage(), xc(0), yc(0), width(0), height(0), clickSound(), overSound(), buttons(), buttonCount(0), texts(),
       textCount(0), images(), imageCount(0), sliders(), sliderCount(0), edits(), editCount(0),
@@ -145,6 +166,7 @@ bool MenuScreen::LoadFromFile(const char* path) {
         ReadText(e, "outImgChecked", b.outImgChecked);
         ReadText(e, "overImgChecked", b.overImgChecked);
         ReadText(e, "action", b.action);
+        ReadColour(e, "textColour", b.textColour);
         b.hovered = 0;
         b.checked = 0;
         b.enabled = 1;
@@ -170,6 +192,7 @@ bool MenuScreen::LoadFromFile(const char* path) {
         ReadNumber(e, "yc", d.yc);
         ReadNumber(e, "size", d.size);
         ReadNumber(e, "maxlen", d.maxlen);
+        ReadColour(e, "colour", d.colour);
     });
     imageCount = ReadKind(*screen, "Image", images, path, [](MenuImage& m, const tinyxml2::XMLElement& e) {
         ReadText(e, "stretch", m.stretch);
@@ -187,6 +210,7 @@ bool MenuScreen::LoadFromFile(const char* path) {
         ReadNumber(e, "xc", t.xc);
         ReadNumber(e, "yc", t.yc);
         ReadNumber(e, "size", t.size);
+        ReadColour(e, "colour", t.colour);
     });
     document.Clear();
     AppLogf(LogTime, "Loading XML menu:  '%s' ... OK", path);
@@ -232,7 +256,7 @@ void MenuScreen::DrawScreen() {
         const MenuText& t = texts[i];
         if (!t.text[0]) continue;
         int32_t flags = AlignFlags(t.align) | (NoStretch(t.stretch) ? TEXT_PIXEL_SIZE : 0);
-        tm.DrawText(t.xc, t.yc, t.size, colour, flags, t.text);
+        tm.DrawText(t.xc, t.yc, t.size, TextColour(colour, t.colour), flags, t.text);
     }
 
     // The cursor blinks twice a second.
@@ -241,7 +265,7 @@ void MenuScreen::DrawScreen() {
         const MenuEdit& d = edits[i];
         char shown[sizeof d.text + 1];
         std::snprintf(shown, sizeof shown, "%s%s", d.text, cursorOn ? "_" : " ");
-        tm.DrawText(d.xc, d.yc, d.size, colour, AlignFlags(d.align), shown);
+        tm.DrawText(d.xc, d.yc, d.size, TextColour(colour, d.colour), AlignFlags(d.align), shown);
     }
 
     for (int32_t i = 0; i < buttonCount; ++i) {
@@ -279,7 +303,7 @@ void MenuScreen::DrawScreen() {
             textFlags = TEXT_RIGHT;
         }
         if (native) textFlags |= TEXT_PIXEL_SIZE;
-        tm.DrawText(x, b.yc, b.textSize, colour, textFlags, b.text);
+        tm.DrawText(x, b.yc, b.textSize, TextColour(colour, b.textColour), textFlags, b.text);
     }
 
     for (int32_t i = 0; i < sliderCount; ++i) {

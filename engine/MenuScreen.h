@@ -33,6 +33,7 @@ struct MenuButton {
     int32_t hovered;         // pointer is over the button
     int32_t checked;         // check or radio state
     int32_t enabled;         // 0: neither drawn, hovered nor clicked
+    uint32_t textColour;     // the caption's own colour (TextColour); 0: the screen's
 };
 
 struct MenuText {
@@ -41,6 +42,7 @@ struct MenuText {
     char text[100];          // language key or literal text; replaced by SetText
     char align[40];
     float xc, yc, size;
+    uint32_t colour;         // its own colour (TextColour); 0: the screen's
 };
 
 struct MenuImage {
@@ -68,7 +70,14 @@ struct MenuEdit {
     char align[40];
     float xc, yc, size;
     float maxlen;            // most characters the player may type (as an unsigned 16-bit number)
+    uint32_t colour;         // its own colour (TextColour); 0: the screen's
 };
+
+// The colour a text of its own colour `own` is drawn with on a screen whose
+// elements share `screenColour`: the screen's opacity, and the two colours
+// multiplied channel by channel (the white letters take the text's colour,
+// their dark outline stays dark). `own` 0 leaves the screen's colour.
+uint32_t TextColour(uint32_t screenColour, uint32_t own);
 
 class MenuScreen {
 public:

@@ -315,6 +315,15 @@ void TextureManager::DrawDigits(const Image* texture, float x, float y, float sp
     }
 }
 
+float TextureManager::DigitsWidth(const Image* texture, float spacing, const char* text, float scale) const {
+    if (!text || !text[0]) return 0.0f;
+    int32_t clientW = 0, clientH = 0, tw = 0, th = 0;
+    GetClientSize(clientW, clientH);
+    GetTextureSize(texture, tw, th);
+    const float cellW = tw * 0.1f / std::max(clientW, 1) * scale;
+    return (static_cast<float>(std::strlen(text)) - 1.0f) * cellW * spacing + cellW;
+}
+
 int32_t TextureManager::DrawProgressBar(const Image* background, const Image* fill, float x, float y, float w,
                                         float h, int32_t percent, int32_t mode) {
     // Beyond 0..100 the fill rectangle would leave the texture and nothing would show.

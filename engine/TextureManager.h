@@ -118,6 +118,8 @@ public:
     // that is not a digit leaves its place empty.
     void DrawDigits(const Quill::Image* texture, float x, float y, float spacing, uint32_t colour, const char* text,
                     float scale);
+    // The width DrawDigits gives the same text.
+    float DigitsWidth(const Quill::Image* texture, float spacing, const char* text, float scale) const;
     // A background and its fill cut to percent; returns the last draw's result.
     int32_t DrawProgressBar(const Quill::Image* background, const Quill::Image* fill, float x, float y, float w,
                             float h, int32_t percent, int32_t mode);

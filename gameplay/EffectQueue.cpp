@@ -7,6 +7,7 @@ namespace {
 
 constexpr float kTwoPi = 6.2831853f;
 const char* const kDigitsImage = "Graphics\\digits.png";
+const char* const kTitleBacking = "Graphics\\title_backing.png";
 
 void CopyText(char (&dest)[255], const char* text) {
     if (!text) text = "";
@@ -23,6 +24,17 @@ void DrawLabel(const EffectEntry& e, float x, float y, float textSize, int textF
         EngineCalls::DrawDigits(EngineCalls::GetTexture(kDigitsImage), x, y, 0.75f, colour, e.text, digitScale);
     else
         EngineCalls::DrawText(x, y, textSize, colour, textFlags, e.text);
+}
+
+// A soft dark backing behind a title, fitted to the title's measured width
+// (so it fits any language's words), that lets the light letters read over
+// the busy, light board. It fades with the title.
+void DrawTitleBacking(const EffectEntry& e, float x, float y, float size, int textFlags, float a) {
+    using namespace EngineCalls;
+    const float width = e.digits ? DigitsWidth(GetTexture(kDigitsImage), 0.75f, e.text, 1.0f)
+                                 : TextWidth(size, textFlags, e.text);
+    if (!(width > 0)) return;
+    DrawSprite(GetTexture(kTitleBacking), x, y, width + 0.08f, 0.115f, 0, 0, 1, 1, FadeColour(a), 1, 0);
 }
 
 } // namespace
@@ -273,14 +285,18 @@ void EffectQueue::DrawEntry(const EffectEntry& e) const {
     case Effect::GrowingImage:
         DrawSprite(e.image, e.x, e.y, p * e.width, p * e.height, 0, 0, 1, 1, 0xFFFFFFFFu, 1, 0);
         break;
-    case Effect::TitleSweep:
-        DrawText(e.x, e.y + e.yOffset + Pow5(2.0f * p - 1.0f), 0.1f, 0xFFFFFFFFu, 17, e.text);
+    case Effect::TitleSweep: {
+        const float y = e.y + e.yOffset + Pow5(2.0f * p - 1.0f);
+        DrawTitleBacking(e, e.x, y, 0.1f, 17, 1.0f);
+        DrawText(e.x, y, 0.1f, 0xFFFFFFFFu, 17, e.text);
         break;
+    }
     case Effect::ShrinkingImage:
         DrawSprite(e.image, e.x, e.y, (1.0f - p) * e.width, (1.0f - p) * e.height, 0, 0, 1, 1, 0xFFFFFFFFu, 1, 0);
         break;
     case Effect::FadingTitle: {
         float a = p < 0.25f ? p / 0.25f : (p <= 0.85f ? 1.0f : 1.0f - (p - 0.85f) / 0.15f);
+        DrawTitleBacking(e, e.x, e.y, 0.1f, 17, a);
         DrawLabel(e, e.x, e.y, 0.1f, 17, FadeColour(a), 1.0f);
         break;
     }

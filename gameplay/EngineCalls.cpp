@@ -92,6 +92,12 @@ void DrawText(float x, float y, float size, uint32_t colour, int flags, const ch
     Textures().DrawText(x, y, size, colour, flags, key);
 }
 
+float TextWidth(float size, int flags, const char* key) { return Textures().TextWidth(size, flags, key); }
+
+float DigitsWidth(Texture texture, float spacing, const char* text, float scale) {
+    return texture ? Textures().DigitsWidth(texture, spacing, text, scale) : 0.0f;
+}
+
 void PlayEvent(const char* name) {
     if (eventRecorder) eventRecorder(name);
     PlaySoundId(PickEventSound(name), 0);

@@ -52,6 +52,9 @@ void DrawSpriteFrame(Texture texture, float x, float y, float w, float h, int fl
 void DrawDigits(Texture texture, float x, float y, float spacing, uint32_t colour, const char* text, float scale);
 // A language key (or literal text) in the symbol font.
 void DrawText(float x, float y, float size, uint32_t colour, int flags, const char* key);
+// The widths those two give a text.
+float TextWidth(float size, int flags, const char* key);
+float DigitsWidth(Texture texture, float spacing, const char* text, float scale);
 
 // --- sound ---
 // Plays a sound event by name (pick one of its sounds, play it once).

@@ -221,6 +221,9 @@ public:
     void DrawGameCompleteReveals() const;
     void SetPaused(bool on);
     bool IsBonusLevel() const;
+    // Whether running out of time loses the level: a regular level outside
+    // Relax. Only then does the player hear and see the time-out warnings.
+    bool ClockCanRunOut() const;
     // The tutorial's guided shapes: cell and panel shape 4 of class 0.
     void SetupTutorialShapes();
 
@@ -282,6 +285,8 @@ private:
     void CompleteLevel();
     bool BonusDrift();
     void QueueTitle();
+    // After the level's end: the bug, if out, heads for its exit and on.
+    void BugWalksOff(float frameDt);
 };
 
 // The process-wide game.

@@ -76,7 +76,10 @@ void Game::DrawGameScreen() {
 
 void Game::SetHudTexts() {
     SetNumber(menuInGame, "txtScoreNum", score);
-    SetNumber(menuInGame, "txtTimeNum", ShownNumber(timeLeft));
+    // A clock that cannot run out (Relax, bonus levels) stops at 0 instead of
+    // counting on below it: there is nothing to be late for.
+    const float shownTime = !ClockCanRunOut() && timeLeft < 0 ? 0.0f : timeLeft;
+    SetNumber(menuInGame, "txtTimeNum", ShownNumber(shownTime));
     SetNumber(menuInGame, "txtLevelNum", levelNumber);
 }
 
@@ -86,7 +89,8 @@ void Game::DrawHudValues() {
     Textures().DrawProgressBar(GetTexture("Graphics\\progress-empty.png"), GetTexture("Graphics\\progress-full.png"),
                                screen.GetTextX("txtMeterBar"), screen.GetTextY("txtMeterBar"), 0, 0,
                                ShownNumber(progress * 100.0f), BAR_HORIZONTAL | BAR_PIXEL_SIZE);
-    if (timeLeft < kClockWarningSeconds) {
+    // The blinking clock is a time-out warning, shown only where time can run out.
+    if (ClockCanRunOut() && timeLeft < kClockWarningSeconds) {
         DrawSprite(GetTexture("Graphics\\round_time.png"), screen.GetTextX("txtTimeNum"), screen.GetTextY("txtTimeNum"),
                    0, 0, 0, 0, 1, 1, FadeColour(BlinkAlpha(NowSeconds())), 9, 0);
     }

@@ -17,6 +17,8 @@ constexpr float kTitleX = 0.59f;
 
 bool Game::IsBonusLevel() const { return std::strcmp(bonusLevel, "true") == 0; }
 
+bool Game::ClockCanRunOut() const { return !IsBonusLevel() && gameMode != Mode::Relax; }
+
 void Game::NewGame() {
     if (TheGameSeams().newGameStarting) TheGameSeams().newGameStarting();
     levelNumber = gameMode == Mode::Transformer ? levelTransformer : levelClassicRelax;
@@ -120,7 +122,7 @@ void Game::QueueTitle() {
     }
     char number[16];
     std::snprintf(number, sizeof number, "%d", static_cast<int>(levelNumber));
-    fx.AddFadingTitle(1, 1.0f, 2.5f, kTitleX, 0.39f, "Level", false);
+    fx.AddFadingTitle(1, 1.0f, 2.5f, kTitleX, 0.39f, "Level N", false); // the language key
     fx.AddFadingTitle(1, 1.0f, 2.5f, kTitleX, 0.51f, number, true);
     fx.AddSoundEvent(1.0f, "level_start");
 }
@@ -183,7 +185,7 @@ void Game::UpdateRound(float frameTime) {
     const bool bonusLevelNow = IsBonusLevel();
     if (bonusLevelNow) {
         if (BonusDrift()) return;
-    } else if (gameMode != Mode::Relax && timeLeft <= 0) {
+    } else if (ClockCanRunOut() && timeLeft <= 0) {
         EngineCalls::SetMusicVolume(0);
         EngineCalls::PlayEvent("game_over");
         SetGameState(State::GameOver);
@@ -202,7 +204,7 @@ void Game::UpdateRound(float frameTime) {
     }
 
     // 13. One warning as time left drops below each of 10, 9, ..., 1 seconds.
-    if (!bonusLevelNow && gameMode != Mode::Relax && timeLeft < static_cast<float>(10 - timeoutWarnings)) {
+    if (ClockCanRunOut() && timeLeft < static_cast<float>(10 - timeoutWarnings)) {
         EngineCalls::PlayEvent("timeout");
         ++timeoutWarnings;
     }
@@ -232,7 +234,14 @@ void Game::UpdateRound(float frameTime) {
     }
 }
 
+void Game::BugWalksOff(float frameDt) {
+    // The level is over: a bug on its way in or at its meal turns round.
+    if (bug.active) bug.state = 2;
+    UpdateBug(frameDt);
+}
+
 void Game::NextLevel() {
+    BugWalksOff(FrameTime);
     EffectQueue& fx = TheEffectQueue();
     fx.Update();
     if (!fx.Idle()) return;
@@ -241,8 +250,11 @@ void Game::NextLevel() {
         lastOpenedLevel = levelNumber;
         EngineCalls::SetConfigInt("GAMEPLAY", "LastOpenedLevel", lastOpenedLevel);
     }
-    if (!LevelFileExists(levelNumber)) FinishGame();
-    else if (levelNumber % 6 == 1) LeaveToMap();
+    if (!LevelFileExists(levelNumber)) {
+        // There is no such level: the end screens go on naming the last one played.
+        --levelNumber;
+        FinishGame();
+    } else if (levelNumber % 6 == 1) LeaveToMap();
     else StartLevel();
 }
 
@@ -278,6 +290,7 @@ void Game::UpdateGameComplete() {
 }
 
 void Game::StepGameComplete() {
+    BugWalksOff(FrameTime);
     TheEffectQueue().Update();
     int32_t k = 0;
     for (int i = 0; i < 15; ++i)

@@ -154,6 +154,33 @@ void Panel(Output& out, const std::string& name, int w, int h)
     out.WritePng(name, c.surface);
 }
 
+// The veil over the frozen game behind the pause screen: an even dusk that
+// the screen stretches over the whole window, dark enough to rest the eye on
+// the dialog, light enough that the board stays recognisable.
+void Veil(Output& out)
+{
+    Canvas c(16, 16);
+    SetColor(c.cr, Hex(0x10081C), 0.6);
+    cairo_paint(c.cr);
+    out.WritePng("Graphics/veil.png", c.surface);
+}
+
+// The soft dark backing behind the titles over the board ("Level", the level's
+// number, "Level Complete!"): a rounded band with feathered edges that the
+// game stretches to each title's width.
+void TitleBacking(Output& out)
+{
+    const int w = 160, h = 64;
+    Canvas c(w, h);
+    Field f = Coverage(w, h, [&](cairo_t* k) {
+        RoundedRect(k, 12, 12, w - 24, h - 24, 18);
+        cairo_fill(k);
+    });
+    Blur(f, 6);
+    PaintField(c.cr, f, Hex(0x24100A), 0.62);
+    out.WritePng("Graphics/title_backing.png", c.surface);
+}
+
 void Medallion(cairo_t* cr, int n, bool hover)
 {
     Field f = Coverage(n, n, [&](cairo_t* k) {
@@ -278,6 +305,8 @@ void MakeMenuArt(Output& out)
     Panel(out, "Graphics/panel_large.png", 600, 440);
     Panel(out, "Graphics/panel_medium.png", 460, 300);
     Panel(out, "Graphics/panel_small.png", 380, 200);
+    Veil(out);
+    TitleBacking(out);
     StageArt(out);
     MapBackdrop(out);
 }

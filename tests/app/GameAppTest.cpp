@@ -97,21 +97,7 @@ protected:
         ASSERT_GT(game().score, 0);
     }
 
-    // Lets the autoplayer steer once before every gameplay tick until `done`.
-    bool Play(const std::function<bool()>& done, int maxPasses) {
-        uint32_t steeredAt = ~0u;
-        return driver.RunUntil(
-            [&] {
-                if (done()) return true;
-                MainWidget* widget = driver.App()->GetMainWidget();
-                if (GameState == State::Playing && widget->RoundTicks() != steeredAt) {
-                    player.Steer();
-                    steeredAt = widget->RoundTicks();
-                }
-                return false;
-            },
-            maxPasses);
-    }
+    bool Play(const std::function<bool()>& done, int maxPasses) { return driver.Play(player, done, maxPasses); }
 
     // A slow display: each frame stands for five updates, so a level of play
     // takes few frames to draw.

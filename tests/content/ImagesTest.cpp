@@ -43,7 +43,7 @@ std::vector<ImageCase> GameImages()
         "button_m.png", "button_m_hover.png", "button_l.png", "button_l_hover.png", "checkbox.png",
         "checkbox_hover.png", "checkbox_checked.png", "checkbox_checked_hover.png", "slider_bar.png",
         "slider_bar_hover.png", "slider_thumb.png", "slider_thumb_hover.png", "panel_large.png", "panel_medium.png",
-        "panel_small.png", "stage_button.png", "stage_button_hover.png"};
+        "panel_small.png", "veil.png", "title_backing.png", "stage_button.png", "stage_button_hover.png"};
     for (const char* name : anySize)
         all.push_back({std::string("Graphics\\") + name, 0, 0, 1, 1});
     return all;

@@ -206,7 +206,7 @@ TEST_F(TextureFixture, DrawScoreListMarksTheTypedRowAndBlinksItsCursor) {
     Put(scores, 0, 0, "AB", 300);
     ASSERT_TRUE(scores.InsertScore(250, ""));
 
-    const uint32_t white = 0xFFFFFFFFu, red = ScoreListColour::Typing, none = Background;
+    const uint32_t plain = ScoreListColour::Plain, red = ScoreListColour::Typing, none = Background;
     struct Case {
         const char* what;
         uint32_t advance; // milliseconds before drawing
@@ -214,9 +214,9 @@ TEST_F(TextureFixture, DrawScoreListMarksTheTypedRowAndBlinksItsCursor) {
         std::vector<uint32_t> pixels; // rank, name and score columns
     };
     const Case cases[] = {
-        {"best row plain", 0, 0, {white, white, white}},
+        {"best row plain", 0, 0, {plain, plain, plain}},
         {"new row red with the cursor", 0, 1, {red, red, red}},
-        {"empty rank: number and zero score, no name", 0, 9, {white, none, white}},
+        {"empty rank: number and zero score, no name", 0, 9, {plain, none, plain}},
         {"half a second later the cursor is a blank", 500, 1, {red, none, red}},
         {"and back after a second", 500, 1, {red, red, red}},
     };

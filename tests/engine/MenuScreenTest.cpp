@@ -341,11 +341,82 @@ TEST_F(MenuScreenTest, TextsCaptionsCursorsAndPicturesAreDrawnWhereAndAsBigAsThe
 
 // --- the game's own menu files ---
 
+// Texts may carry a colour of their own ("RRGGBB"); it is multiplied into the
+// screen's colour, so a fading screen fades its coloured texts too.
+TEST_F(MenuScreenTest, TextsTakeTheirOwnColourWithTheScreensOpacity) {
+    struct Case { const char* attribute; uint32_t stored; } reads[] = {
+        {"5A2810", 0xFF5A2810u}, {"#5a2810", 0xFF5A2810u}, {"000000", 0xFF000000u}, {"", 0},
+        {"12345", 0},            {"1234567", 0},           {"zz2810", 0},           {"-12345", 0},
+        {" 5A2810", 0}};
+    for (const Case& c : reads) {
+        WriteText("colour.xml", std::string("<Screen><Text name=\"t\" text=\"x\" colour=\"") + c.attribute +
+                                    "\"/><Edit name=\"e\" colour=\"" + c.attribute +
+                                    "\"/><Button name=\"b\" textColour=\"" + c.attribute + "\"/></Screen>");
+        MenuScreen s;
+        ASSERT_TRUE(s.LoadFromFile("colour.xml"));
+        EXPECT_EQ(s.texts[0].colour, c.stored) << c.attribute;
+        EXPECT_EQ(s.edits[0].colour, c.stored) << c.attribute;
+        EXPECT_EQ(s.buttons[0].textColour, c.stored) << c.attribute;
+    }
+    struct Mix { uint32_t screen, own, drawn; } mixes[] = {
+        {0x00FFFFFFu, 0, 0x00FFFFFFu},                  // none of its own: the screen's
+        {0x00FFFFFFu, 0xFF5A2810u, 0x005A2810u},        // opaque screen (alpha byte 0 reads as opaque)
+        {0x80FFFFFFu, 0xFF5A2810u, 0x805A2810u},        // half faded: the text fades with it
+        {0x01FFFFFFu, 0xFF000000u, 0x01000000u},        // black stays black
+        {0x00808080u, 0xFFFF8000u, 0x00804000u},        // a tinted screen darkens the text too
+    };
+    for (const Mix& m : mixes) EXPECT_EQ(TextColour(m.screen, m.own), m.drawn) << std::hex << m.own;
+}
+
+// The letters are white with a dark outline: on the light cream panels only
+// the outline would carry them. Every text on a panel has a colour of its own
+// that reads against the panel's cream by itself (contrast 4.5:1 for small
+// texts, 3:1 for titles).
+TEST_F(MenuScreenTest, TextsOnTheCreamPanelsReadWithoutTheirOutline) {
+    auto luminance = [](uint32_t rgb) {
+        double l = 0;
+        for (auto [shift, weight] : {std::pair<int, double>{16, 0.2126}, {8, 0.7152}, {0, 0.0722}}) {
+            const double c = ((rgb >> shift) & 0xFFu) / 255.0;
+            l += weight * (c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4));
+        }
+        return l;
+    };
+    const double cream = luminance(0xFFEFD0u); // the panels' middle
+    int checked = 0;
+    const std::string folder = VELMORA_SOURCE_DIR "/content/Menu/";
+    for (const std::string& name : Quill::FindFiles(folder + "menu-*.xml")) {
+        const std::string file = folder + name;
+        MenuScreen s;
+        ASSERT_TRUE(s.LoadFromFile(file.c_str())) << file;
+        for (int p = 0; p < s.imageCount; ++p) {
+            const MenuImage& panel = s.images[p];
+            if (!std::strstr(panel.img, "panel_")) continue;
+            auto onPanel = [&](float x, float y) {
+                return std::fabs(x - panel.xc) < panel.width / 2 && std::fabs(y - panel.yc) < panel.height / 2;
+            };
+            auto check = [&](const char* what, float x, float y, float size, uint32_t colour) {
+                if (!onPanel(x, y)) return;
+                ++checked;
+                const double ratio = (cream + 0.05) / (luminance(colour & 0xFFFFFFu) + 0.05);
+                EXPECT_TRUE(colour != 0 && ratio >= (size >= 0.06f ? 3.0 : 4.5))
+                    << file << ": " << what << " reads at " << ratio << ":1";
+            };
+            for (const MenuText& t : std::vector<MenuText>(s.texts, s.texts + s.textCount))
+                if (t.text[0]) check(t.name, t.xc, t.yc, t.size, t.colour);
+            // Captions beside a check box, not those on a button's own picture.
+            for (const MenuButton& b : std::vector<MenuButton>(s.buttons, s.buttons + s.buttonCount))
+                if (b.text[0] && std::strcmp(b.align, "left") == 0)
+                    check(b.name, b.xc + b.width, b.yc, 0.04f, b.textColour);
+        }
+    }
+    EXPECT_GT(checked, 30) << "the panel screens were found";
+}
+
 TEST_F(MenuScreenTest, TheGameMenusHoldWhatTheGameReliesOnAndFitTheScreen) {
     // Actions offered by some button or slider, and names of buttons, texts or sliders.
     const std::map<std::string, std::string> required = {
         {"main", "procClassicGame procRelaxGame procTransformerGame procOptions procInstructions procHighScores "
-                 "procExit procLogo btnClassicGame btnTransformerGame"},
+                 "procExit procLogo btnClassicGame btnTransformerGame btnRelaxGame"},
         {"game-over", "procContinue procExit"}, {"pause", "procOptions procResume procEnd"},
         {"highscores", "procClear procClose procPrevious procNext txtGameType"},
         {"ingame", "procMenu procDiscard txtScoreNum txtTimeNum txtLevelNum txtMeterBar"},

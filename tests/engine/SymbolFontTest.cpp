@@ -87,6 +87,24 @@ TEST_F(SymbolFontTest, TextTakesTheColour) {
     EXPECT_FALSE(graphics.GetTintImages());
 }
 
+// What a backing fitted to a text is sized by: the widths of its symbols
+// (half a cell for one the font lacks), whatever the language makes of a key.
+TEST_F(SymbolFontTest, TextWidthAddsTheSymbolWidthsOfTheLanguageText) {
+    LoadFont(standard);
+    struct Case { const char* key; float size; int flags; float cells; } cases[] = {
+        {"AC", 0.25f, TEXT_CENTRE, 2.0f}, {"AC", 0.5f, 0, 2.0f}, {"BA", 0.25f, TEXT_RIGHT, 1.5f},
+        {"A A", 0.25f, 0, 2.5f}, {"TITLE", 0.25f, 0, 1.5f},
+        {"TITLE", 0.25f, TEXT_LITERAL, 3.0f}, // only E is a symbol
+        {"AC", 0.5f, TEXT_PIXEL_SIZE, 2.0f}, {"LOGO", 0.25f, 0, 0.0f}, {"", 0.25f, 0, 0.0f},
+    };
+    for (const Case& c : cases) {
+        // A cell keeps its aspect: half the line height wide on this screen, or 16 pixels at its own size.
+        const float cell = c.flags & TEXT_PIXEL_SIZE ? 0.125f : c.size * 0.5f;
+        EXPECT_FLOAT_EQ(Textures().TextWidth(c.size, c.flags, c.key), c.cells * cell) << c.key << " " << c.flags;
+    }
+    EXPECT_EQ(Textures().TextWidth(0.25f, 0, nullptr), 0.0f);
+}
+
 TEST_F(SymbolFontTest, PicturesKeepTheirAspectAndFollowTheAlignment) {
     // Pictures need no font sheet.
     WriteText("language.ini", "[ENGLISH]\n" + standard);

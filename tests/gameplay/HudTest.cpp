@@ -127,6 +127,54 @@ TEST_F(HudTest, ShowsScoreClockAndLevelAndBlinksTheClockInTheLastTenSeconds) {
     EXPECT_STREQ(Text("txtLevelNum"), "17");
 }
 
+// Relax and bonus levels have no time-out: their clock neither blinks nor shows
+// a time below zero, whatever the time left underneath.
+TEST_F(HudTest, AClockThatCannotRunOutNeverBlinksAndStopsAtZero) {
+    std::strcpy(game().backgroundImage, "");
+    Advance(2000); // the blink at its brightest
+    struct Case { int mode; const char* bonus; float timeLeft; const char* shown; bool blinks; } cases[] = {
+        {Mode::Relax, "false", 5.0f, "5", false},     {Mode::Relax, "false", 0.5f, "0", false},
+        {Mode::Relax, "false", -3.5f, "0", false},    {Mode::Relax, "false", -1e20f, "0", false},
+        {Mode::Relax, "false", 42.0f, "42", false},   {Mode::Classic, "true", -7.0f, "0", false},
+        {Mode::Transformer, "true", 3.0f, "3", false}, {Mode::Transformer, "false", 3.0f, "3", true},
+        {Mode::Classic, "false", -0.5f, "0", true},
+    };
+    for (const Case& c : cases) {
+        game().gameMode = c.mode;
+        std::strcpy(game().bonusLevel, c.bonus);
+        game().timeLeft = c.timeLeft;
+        Draw();
+        EXPECT_STREQ(Text("txtTimeNum"), c.shown) << c.mode << " " << c.bonus << " " << c.timeLeft;
+        EXPECT_EQ(At(0.2f, 0.3f) >> 16 > 0x80, c.blinks) << c.mode << " " << c.bonus << " " << c.timeLeft;
+    }
+}
+
+// The level title sits on a soft backing as wide as the title's words in the
+// player's language, plus a margin.
+TEST_F(HudTest, TheLevelTitleSitsOnABackingFittedToItsWords) {
+    constexpr uint32_t kBacking = 0xC0FFEE, kLetters = 0xFFFFFF;
+    Picture("Graphics\\title_backing.png", 8, 8, kBacking);
+    Picture("Lang\\font.png", 64, 8, kLetters); // 8 cells of 8 x 8: 0.04 of the width each
+    std::strcpy(game().backgroundImage, "");
+    struct Case { const char* word; int span; } cases[] = {{"Level", 56}, {"Levelstufe", 96}};
+    for (const Case& c : cases) {
+        WriteFile("language.ini", std::string("[ENGLISH]\nEnglish\\=Lang\\\nSymbolList=Levlstuf\nSYMBOLS_IN_ROW=8\n"
+                                              "SYMBOLS_IN_COL=1\nLine01_Width=16,16,16,16,16,16,16,16\nLevel N=") +
+                                      c.word + "\n");
+        Textures().LoadSymbolFont("Lang\\font.png");
+        TheEffectQueue().Clear();
+        TheEffectQueue().AddFadingTitle(1, 0, 10.0f, 0.5f, 0.39f, "Level N", false);
+        RunEffects(5000); // half way: fully shown
+        Draw();
+        const int row = static_cast<int>(0.39f * H);
+        int left = W, right = -1;
+        for (int x = 0; x < W; ++x)
+            if (Pixel(x, row) == kBacking) left = std::min(left, x), right = std::max(right, x);
+        EXPECT_NEAR(right - left + 1, c.span, 2) << c.word;
+        EXPECT_EQ(Pixel(100, row), kLetters) << c.word << ": the letters over it";
+    }
+}
+
 TEST_F(HudTest, TheProgressBarFillsWithTheBoard) {
     struct Case { float progress; int full; } cases[] = {
         {0, 0}, {0.25f, 5}, {0.5f, 10}, {0.999f, 19}, {1.0f, 20}, {1.7f, 20}, {-1.0f, 0}, {NAN, 0}};

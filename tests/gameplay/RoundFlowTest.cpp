@@ -176,6 +176,7 @@ TEST_F(RoundFlowTest, TheLastLevelEndsInFifteenRevealsOfAThousand) {
     SetGameState(State::LevelAdvance);
     game().NextLevel();
     ASSERT_EQ(GameState, State::GameComplete);
+    EXPECT_EQ(game().levelNumber, 3) << "the end screens name the last level played, not the missing one";
     EXPECT_EQ(savedFlags, std::vector<int32_t>{0});
     game().UpdateGameComplete();
     Advance(3000);
@@ -192,6 +193,50 @@ TEST_F(RoundFlowTest, TheLastLevelEndsInFifteenRevealsOfAThousand) {
     EXPECT_EQ(game().revealedCount, 15);
     EXPECT_EQ(CountEvents("shape_chomp"), 15);
     EXPECT_EQ(CountEvents("game_complete"), 1);
+}
+
+// A bug caught on its way in, or at its meal, when the level ends turns round
+// and walks off the screen, through the level-end screen and the end of the
+// game alike, eating nothing on the way.
+TEST_F(RoundFlowTest, ABugOutWhenTheLevelEndsWalksOff) {
+    LoadPlainLevel(2);
+    struct Case { int state; int bugState; } cases[] = {
+        {State::LevelAdvance, 0}, {State::LevelAdvance, 1}, {State::GameComplete, 0}, {State::GameComplete, 1}};
+    for (const Case& c : cases) {
+        for (int i = 0; i < game().cellCount; ++i) game().cells[i].filled = 1;
+        Bug& bug = game().bug;
+        bug = Bug();
+        bug.active = 1;
+        bug.state = c.bugState;
+        bug.targetCell = 3;
+        bug.x = c.bugState == 0 ? bug.startX : game().cells[3].x;
+        bug.y = c.bugState == 0 ? bug.startY : game().cells[3].y;
+        bug.arrivedAt = Now();
+        TheEffectQueue().Clear();
+        if (c.state == State::GameComplete) {
+            game().levelNumber = 4; // the next level's file is missing
+            SetGameState(State::LevelAdvance);
+            game().NextLevel();
+            ASSERT_EQ(GameState, State::GameComplete);
+        } else {
+            SetGameState(State::LevelAdvance);
+            TheEffectQueue().AddSoundEvent(100.0f, "later"); // the level-end screen stays
+        }
+        const float startX = bug.x;
+        FrameTime = 0.01f;
+        int frames = 0;
+        for (; frames < 3000 && bug.active; ++frames) {
+            Advance(10);
+            if (c.state == State::GameComplete) game().UpdateGameComplete();
+            else game().NextLevel();
+            if (frames == 10) {
+                EXPECT_GT(bug.x, startX) << "it moves on, to the right";
+            }
+        }
+        EXPECT_FALSE(bug.active) << "state " << c.state << ", bug " << c.bugState << ": gone after " << frames;
+        EXPECT_EQ(game().cells[3].filled, 1) << "it ate nothing on its way";
+        EXPECT_EQ(CountEvents("shape_clear"), 0);
+    }
 }
 
 TEST_F(RoundFlowTest, ThrowingShapesAwayCannotStrandTheFirstLevelsGuide) {

@@ -1,5 +1,7 @@
 #include "app/support/GameDriver.h"
 
+#include "app/MainWidget.h"
+
 #include "gameplay/EffectQueue.h"
 #include "gameplay/Game.h"
 #include "gameplay/GameSeams.h"
@@ -165,6 +167,21 @@ bool GameDriver::RunToShutdown(int maxPasses) {
 void GameDriver::RunFrames(int frames) {
     const int target = platform->PresentCount() + frames;
     RunUntil([&] { return platform->PresentCount() >= target; }, frames * 50);
+}
+
+bool GameDriver::Play(AutoPlayer& player, const std::function<bool()>& done, int maxPasses) {
+    uint32_t steeredAt = ~0u;
+    return RunUntil(
+        [&] {
+            if (done()) return true;
+            MainWidget* widget = app->GetMainWidget();
+            if (GameState == State::Playing && widget->RoundTicks() != steeredAt) {
+                player.Steer();
+                steeredAt = widget->RoundTicks();
+            }
+            return false;
+        },
+        maxPasses);
 }
 
 bool GameDriver::Click(const MenuScreen& screen, const char* button) {

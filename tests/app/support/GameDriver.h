@@ -8,6 +8,8 @@
 // buttons. Several runs of the game can follow each other in one test.
 #include "app/GameApp.h"
 
+#include "gameplay/AutoPlayer.h"
+
 #include "engine/MenuScreen.h"
 
 #include "framework/platform/HeadlessPlatform.h"
@@ -76,6 +78,8 @@ public:
     bool RunToShutdown(int maxPasses);
     // Passes until `frames` more frames have been presented.
     void RunFrames(int frames);
+    // Passes until `done`, the autoplayer steering once before every gameplay tick.
+    bool Play(AutoPlayer& player, const std::function<bool()>& done, int maxPasses);
 
     // Moves the pointer to the centre of the named button of `screen` and
     // clicks it there (press and release). False when there is no such button.
