@@ -53,7 +53,7 @@ void ReadNumber(const tinyxml2::XMLElement& e, const char* attribute, float& fie
 // A text colour written as six hexadecimal digits, "RRGGBB" (a leading "#"
 // allowed); kept with a full alpha byte so that black is not "none". Any
 // other value leaves the field as it was.
-void ReadColour(const TiXmlElement& e, const char* attribute, uint32_t& field) {
+void ReadColour(const tinyxml2::XMLElement& e, const char* attribute, uint32_t& field) {
     const char* value = e.Attribute(attribute);
     if (!value) return;
     if (*value == '#') ++value;
