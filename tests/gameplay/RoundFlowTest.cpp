@@ -273,7 +273,7 @@ TEST_F(RoundFlowTest, ThrowingShapesAwayCannotStrandTheFirstLevelsGuide) {
 }
 
 TEST_F(RoundFlowTest, TitlesAndTheLevelsEndComeOnCue) {
-    EXPECT_EQ(TitleOf(4, "false"), (std::vector<std::string>{"8 L1 +1.00 2.50 (0.59,0.39) Level",
+    EXPECT_EQ(TitleOf(4, "false"), (std::vector<std::string>{"8 L1 +1.00 2.50 (0.59,0.39) Level N",
                                                             "8 L1 +1.00 2.50 (0.59,0.51) 4",
                                                             "7 L-1 +1.00 1.00 (0.00,0.00) level_start"}));
     EXPECT_EQ(TitleOf(5, "true"), std::vector<std::string>{"5 L1 +1.00 2.50 (0.59,0.45) Bonus Level"});
