@@ -100,6 +100,9 @@ void MainWidget::Update() {
 void MainWidget::FractionalUpdate(float fraction) {
     if (app && app->SessionStepping()) return;
     FrameTime = fraction / 100.0f;
+    // On displays above 100 Hz some frames run no whole update; what moves
+    // here still has to be drawn.
+    Invalidate();
     if (GameState == State::Playing) {
         TheGame().UpdateRound(FrameTime);
         ++roundTicks;

@@ -213,6 +213,27 @@ void QuillAppBase::AccumulateTime(uint32_t now) {
     lastTimeStamp = now;
 }
 
+double QuillAppBase::DisplayPeriodMs() const { return 1000.0 / (refreshRate > 0 ? refreshRate : 60); }
+
+double QuillAppBase::PresentWaitMs(uint32_t now) const {
+    return std::max(0.0, presentDueInMs - static_cast<double>(now - lastDrawTime));
+}
+
+void QuillAppBase::CountForTooFast(uint32_t now, int updates) {
+    // Presents that do not wait for the display would run the game too fast:
+    // 100 updates in 750 ms or less three times running turns pacing off.
+    if (speedFactor != 1.0) return;
+    fastCheckUpdates += updates;
+    if (fastCheckUpdates < (updateIntervalMs + 999) / updateIntervalMs) return;
+    if (now - fastCheckTime <= 750) {
+        if (++fastSeconds >= 3) vsyncBroken = true;
+    } else {
+        fastSeconds = 0;
+    }
+    fastCheckTime = now;
+    fastCheckUpdates = 0;
+}
+
 bool QuillAppBase::ProcessFrame(bool allowSleep) {
     Platform& platform = GetPlatform();
     if (loadingFailed) Shutdown();
@@ -220,10 +241,9 @@ bool QuillAppBase::ProcessFrame(bool allowSleep) {
     bool paced = vsyncPacing && !vsyncBroken && !screenSkipped &&
                  (!windowIsWindowed || (windowedFrameLimit && !frameLimitEnabled));
     double frameBudget, updatesPerFrame;
-    int hz = refreshRate > 0 ? refreshRate : 60;
     if (vsyncPacing) {
-        frameBudget = (1000.0 / hz) / speedFactor;
-        updatesPerFrame = 1000.0 / (static_cast<double>(updateIntervalMs) * hz);
+        frameBudget = DisplayPeriodMs() / speedFactor;
+        updatesPerFrame = DisplayPeriodMs() / updateIntervalMs;
     } else {
         frameBudget = updateIntervalMs / speedFactor;
         updatesPerFrame = 1.0;
@@ -238,9 +258,10 @@ bool QuillAppBase::ProcessFrame(bool allowSleep) {
     if (!paced) AccumulateTime(t0);
 
     uint32_t slept = 0;
-    bool doUpdate;
     ++updatesSinceDraw;
-    if (updatesSinceDraw >= static_cast<int32_t>(std::ceil(speedFactor * 10)) && loadingHandled)
+    bool forceDraw = updatesSinceDraw >= static_cast<int32_t>(std::ceil(speedFactor * 10)) && loadingHandled;
+    bool doUpdate;
+    if (forceDraw)
         doUpdate = false;
     else if (paced)
         doUpdate = !drawPending || std::trunc(frameBudget * 0.75) <= timeAccumulator;
@@ -248,43 +269,45 @@ bool QuillAppBase::ProcessFrame(bool allowSleep) {
         doUpdate = timeAccumulator >= frameBudget;
 
     if (doUpdate) {
-        // Too fast for a paced display: 100 updates in 750 ms or less three
-        // times running means presenting does not wait for the display.
-        if (speedFactor == 1.0) {
-            if (++fastCheckUpdates >= (updateIntervalMs + 999) / updateIntervalMs) {
-                if (t0 - fastCheckTime <= 750) {
-                    if (++fastSeconds >= 3) vsyncBroken = true;
-                } else {
-                    fastSeconds = 0;
-                }
-                fastCheckTime = t0;
-                fastCheckUpdates = 0;
-            }
-        }
-        if (UpdateStep()) {
-            updateFraction += updatesPerFrame - 1.0;
+        // The frame's share of fixed updates is carried from frame to frame:
+        // above 100 Hz some frames run none, so updates stay 100 a second.
+        updateFraction += updatesPerFrame;
+        CountForTooFast(t0, static_cast<int>(updateFraction));
+        bool ran = !screenSaverActive;
+        for (; ran && updateFraction >= 1.0; updateFraction -= 1.0) {
+            ran = UpdateStep();
             FlushDeleteQueue();
-            while (updateFraction >= 1.0) {
-                if (!UpdateStep()) break;
-                FlushDeleteQueue();
-                updateFraction -= 1.0;
-            }
+        }
+        if (ran) {
             UpdateFraction(static_cast<float>(updatesPerFrame));
             FlushDeleteQueue();
+        } else {
+            updateFraction -= std::floor(updateFraction);
         }
         timeAccumulator -= frameBudget;
         if (paced) timeAccumulator = std::max(0.0, timeAccumulator - 0.2);
         if (discardTimeMs > 0) timeAccumulator = 0;
         drawPending = true;
     } else {
-        updatesSinceDraw = 0;
-        if (drawPending) {
+        // Never more presents than the display shows: a picture due before
+        // the display's next period waits for it (updates that fall due
+        // meanwhile still run, up to the limit between two draws).
+        double presentWait = drawPending ? PresentWaitMs(t0) : 0.0;
+        if (drawPending && presentWait <= 0.0) {
+            updatesSinceDraw = 0;
             RedrawIfDirty();
         } else {
+            double wait = frameBudget - timeAccumulator;
+            if (!drawPending)
+                updatesSinceDraw = 0;
+            else if (forceDraw || paced)
+                wait = presentWait;
+            else
+                wait = std::min(wait, presentWait);
             // Rounded up: with a budget of 16.67 ms, 16 ms of sleep would
             // leave a fraction that no whole-millisecond sleep ever covers,
             // and the loop would spin until the clock ticks over.
-            int idle = static_cast<int>(std::ceil(frameBudget - timeAccumulator));
+            int idle = static_cast<int>(std::ceil(wait));
             if (idle > 0) {
                 if (!allowSleep) return false;
                 ++sleepCount;
@@ -373,6 +396,12 @@ bool QuillAppBase::RedrawIfDirty() {
         now = platform.Ticks();
     }
 
+    // The next present is due one display period after this one's slot; a
+    // present that came late shortens the wait, to half a period at least.
+    double period = DisplayPeriodMs();
+    double late = presentsStarted ? static_cast<double>(now - lastDrawTime) - presentDueInMs : 0.0;
+    presentDueInMs = std::max(period - std::max(late, 0.0), period / 2);
+    presentsStarted = true;
     lastDrawTime = now;
     PresentScreen();
     uint32_t presented = platform.Ticks();

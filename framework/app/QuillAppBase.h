@@ -232,6 +232,12 @@ protected:
     // Accumulates real time since lastTimeStamp (capped at 1000 ms).
     void AccumulateTime(uint32_t now);
     void FlushDeleteQueue() { deleteQueue.clear(); }
+    // One display period in milliseconds (60 Hz when the display does not tell).
+    double DisplayPeriodMs() const;
+    // How long a picture drawn now must wait before it may be presented.
+    double PresentWaitMs(uint32_t now) const;
+    // The too-fast detector, fed with the fixed updates a pass is about to run.
+    void CountForTooFast(uint32_t now, int updates);
 
     std::deque<DeferredMessage> deferredMessages;
     std::thread loadingThread;
@@ -244,6 +250,9 @@ protected:
     uint32_t lastScreenSaverCheck = 0;
     uint32_t lastRecoveryTry = 0;
     bool firstAccumulation = true;
+    // The next present may start this long after lastDrawTime.
+    double presentDueInMs = 0.0;
+    bool presentsStarted = false;
 };
 
 // Frames per second over a stretch of `milliseconds` (0 for none).

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <deque>
 #include <mutex>
 
@@ -49,6 +50,42 @@ void LogicalToWindow(const Rect& box, int logicalW, int logicalH, int lx, int ly
     }
     wx = box.x + FloorDiv((2 * static_cast<int64_t>(lx) + 1) * box.width, 2 * static_cast<int64_t>(logicalW));
     wy = box.y + FloorDiv((2 * static_cast<int64_t>(ly) + 1) * box.height, 2 * static_cast<int64_t>(logicalH));
+}
+
+std::vector<Rect> ChangedRects(const uint32_t* picture, const uint32_t* shown, int w, int h, int tileW, int bandH) {
+    std::vector<Rect> rects;
+    if (!picture || !shown || w <= 0 || h <= 0 || tileW <= 0 || bandH <= 0) return rects;
+    const int columns = (w + tileW - 1) / tileW;
+    std::vector<char> changed(static_cast<size_t>(columns));
+    for (int top = 0; top < h; top += bandH) {
+        const int rows = std::min(bandH, h - top);
+        std::fill(changed.begin(), changed.end(), 0);
+        bool any = false;
+        for (int y = top; y < top + rows; ++y) {
+            const uint32_t* a = picture + static_cast<size_t>(y) * w;
+            const uint32_t* b = shown + static_cast<size_t>(y) * w;
+            // Most rows of a calm picture are the same: one comparison each.
+            if (std::memcmp(a, b, sizeof(uint32_t) * static_cast<size_t>(w)) == 0) continue;
+            for (int c = 0; c < columns; ++c) {
+                if (changed[c]) continue;
+                const int x = c * tileW, n = std::min(tileW, w - x);
+                if (std::memcmp(a + x, b + x, sizeof(uint32_t) * static_cast<size_t>(n)) != 0) changed[c] = any = 1;
+            }
+        }
+        if (!any) continue;
+        for (int c = 0; c < columns;) {
+            if (!changed[c]) {
+                ++c;
+                continue;
+            }
+            int end = c;
+            while (end < columns && changed[end]) ++end;
+            const int x = c * tileW;
+            rects.emplace_back(x, top, std::min(end * tileW, w) - x, rows);
+            c = end;
+        }
+    }
+    return rects;
 }
 
 void Utf8ToLatin1(const char* text, std::string& out) {
@@ -159,14 +196,6 @@ public:
                 return false;
             }
             SDL_SetWindowMinimumSize(window, w / 4, h / 4);
-            SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
-            renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
-            if (!renderer) renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
-            if (!renderer) {
-                std::fprintf(stderr, "Cannot draw into the window: %s\n", SDL_GetError());
-                DestroyMainWindow();
-                return false;
-            }
             if (!icon.empty()) ApplyIcon();
         } else {
             if (SDL_SetWindowFullscreen(window, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) return false;
@@ -176,16 +205,16 @@ public:
             }
         }
         isFullscreen = fullscreen;
-        return MakeTexture();
+        showAll = true;
+        return true;
     }
 
     void DestroyMainWindow() override {
-        if (texture) SDL_DestroyTexture(texture);
-        if (renderer) SDL_DestroyRenderer(renderer);
+        DropRenderer();
         if (window) SDL_DestroyWindow(window);
-        texture = nullptr;
-        renderer = nullptr;
         window = nullptr;
+        surfaceRefused = false;
+        shown.clear();
     }
 
     bool HasWindow() const override { return window != nullptr; }
@@ -259,24 +288,36 @@ public:
         return true;
     }
 
+    // The window keeps what it shows, so only the parts of the picture that
+    // changed are sent; an unchanged picture costs one comparison. At the
+    // window's own size the picture goes straight into the window's surface
+    // (no texture, no scaling, no blending); a picture that must be scaled
+    // goes through a renderer.
     bool Present(const uint32_t* argb, int w, int h) override {
-        if (!renderer || !argb) return false;
-        if (deviceReset || w != textureW || h != textureH) {
-            deviceReset = false;
-            logicalW = w;
-            logicalH = h;
-            if (!MakeTexture()) return false;
+        if (!window || !argb || w <= 0 || h <= 0) return false;
+        logicalW = w;
+        logicalH = h;
+        const size_t pixels = static_cast<size_t>(w) * static_cast<size_t>(h);
+        std::vector<Rect> rects;
+        if (showAll || shown.size() != pixels) {
+            shown.assign(argb, argb + pixels);
+            showAll = true;
+        } else {
+            rects = ChangedRects(argb, shown.data(), w, h, kTileWidth, kBandHeight);
+            if (rects.empty()) return true;
+            for (const Rect& r : rects)
+                for (int y = r.y; y < r.y + r.height; ++y)
+                    std::memcpy(&shown[static_cast<size_t>(y) * w + r.x], argb + static_cast<size_t>(y) * w + r.x,
+                                sizeof(uint32_t) * static_cast<size_t>(r.width));
         }
-        if (SDL_UpdateTexture(texture, nullptr, argb, w * 4) != 0) return false;
+        if (showAll) rects.assign(1, Rect(0, 0, w, h));
         int outW = 0, outH = 0;
-        if (SDL_GetRendererOutputSize(renderer, &outW, &outH) != 0) return false;
-        Rect box = LetterboxRect(outW, outH, w, h);
-        SDL_Rect dest{box.x, box.y, box.width, box.height};
-        SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
-        SDL_RenderClear(renderer);
-        if (SDL_RenderCopy(renderer, texture, nullptr, &dest) != 0) return false;
-        SDL_RenderPresent(renderer);
-        return true;
+        SDL_GetWindowSizeInPixels(window, &outW, &outH);
+        const bool fits = outW == w && outH == h;
+        bool ok = fits && !surfaceRefused && ShowOnSurface(rects);
+        if (!ok && (!fits || surfaceRefused)) ok = ShowScaled(rects);
+        showAll = !ok;
+        return ok;
     }
 
     int RefreshRate() override {
@@ -440,6 +481,98 @@ private:
             std::fill(stream, stream + length, 0);
     }
 
+    static constexpr int kTileWidth = 64, kBandHeight = 16;
+
+    // Copies the rectangles of `shown` into the window's surface and shows them.
+    bool ShowOnSurface(std::vector<Rect>& rects) {
+        DropRenderer(); // a window shows either a renderer's pictures or its own surface
+        SDL_Surface* surface = SDL_GetWindowSurface(window);
+        if (!surface) {
+            // Some window systems have no such surface; the renderer serves.
+            std::fprintf(stderr, "No window surface (%s); presenting through a renderer\n", SDL_GetError());
+            surfaceRefused = true;
+            return false;
+        }
+        if (surface->w != logicalW || surface->h != logicalH) return false;
+        if (surface != lastSurface) rects.assign(1, Rect(0, 0, logicalW, logicalH)); // a new surface holds nothing yet
+        lastSurface = surface;
+        if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return false;
+        const SDL_PixelFormat* f = surface->format;
+        // The desktop's usual 32-bit layout is ours (its alpha byte unused).
+        const bool same = f->BytesPerPixel == 4 && f->Rmask == 0xFF0000u && f->Gmask == 0xFF00u && f->Bmask == 0xFFu;
+        std::vector<SDL_Rect> areas;
+        for (const Rect& r : rects) {
+            const uint32_t* from = &shown[static_cast<size_t>(r.y) * logicalW + r.x];
+            auto* to = static_cast<uint8_t*>(surface->pixels) + static_cast<size_t>(r.y) * surface->pitch +
+                       static_cast<size_t>(r.x) * f->BytesPerPixel;
+            if (same) {
+                for (int y = 0; y < r.height; ++y)
+                    std::memcpy(to + static_cast<size_t>(y) * surface->pitch, from + static_cast<size_t>(y) * logicalW,
+                                sizeof(uint32_t) * static_cast<size_t>(r.width));
+            } else {
+                SDL_ConvertPixels(r.width, r.height, SDL_PIXELFORMAT_ARGB8888, from, logicalW * 4, f->format, to,
+                                  surface->pitch);
+            }
+            areas.push_back(SDL_Rect{r.x, r.y, r.width, r.height});
+        }
+        if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+        return SDL_UpdateWindowSurfaceRects(window, areas.data(), static_cast<int>(areas.size())) == 0;
+    }
+
+    // Scales `shown` into the window with its aspect kept, through a renderer.
+    bool ShowScaled(const std::vector<Rect>& rects) {
+        if (!renderer && !MakeRenderer()) return false;
+        Rect changed = rects.empty() ? Rect(0, 0, 0, 0) : rects.front();
+        for (const Rect& r : rects) changed = Union(changed, r);
+        if (deviceReset || logicalW != textureW || logicalH != textureH) {
+            deviceReset = false;
+            if (!MakeTexture()) return false;
+            changed = Rect(0, 0, logicalW, logicalH);
+        }
+        SDL_Rect area{changed.x, changed.y, changed.width, changed.height};
+        if (SDL_UpdateTexture(texture, &area, &shown[static_cast<size_t>(changed.y) * logicalW + changed.x],
+                              logicalW * 4) != 0)
+            return false;
+        int outW = 0, outH = 0;
+        if (SDL_GetRendererOutputSize(renderer, &outW, &outH) != 0) return false;
+        Rect box = LetterboxRect(outW, outH, logicalW, logicalH);
+        SDL_Rect dest{box.x, box.y, box.width, box.height};
+        SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+        SDL_RenderClear(renderer);
+        if (SDL_RenderCopy(renderer, texture, nullptr, &dest) != 0) return false;
+        SDL_RenderPresent(renderer);
+        return true;
+    }
+
+    static Rect Union(const Rect& a, const Rect& b) {
+        int left = std::min(a.x, b.x), top = std::min(a.y, b.y);
+        int right = std::max(a.x + a.width, b.x + b.width), bottom = std::max(a.y + a.height, b.y + b.height);
+        return Rect(left, top, right - left, bottom - top);
+    }
+
+    bool MakeRenderer() {
+        SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
+        renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+        if (!renderer) renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
+        if (!renderer) {
+            std::fprintf(stderr, "Cannot draw into the window: %s\n", SDL_GetError());
+            return false;
+        }
+        lastSurface = nullptr;
+        return MakeTexture();
+    }
+
+    void DropRenderer() {
+        if (texture) SDL_DestroyTexture(texture);
+        if (renderer) {
+            SDL_DestroyRenderer(renderer);
+            lastSurface = nullptr; // the window's surface must be filled anew
+        }
+        texture = nullptr;
+        renderer = nullptr;
+        textureW = textureH = 0;
+    }
+
     bool MakeTexture() {
         if (!renderer) return false;
         if (texture) SDL_DestroyTexture(texture);
@@ -498,9 +631,13 @@ private:
             case SDL_WINDOWEVENT_RESTORED: Push(MSG_SIZE, SIZE_RESTORED, PackPoint(logicalW, logicalH)); break;
             case SDL_WINDOWEVENT_MOVED: Push(MSG_MOVE, 0, PackPoint(Clamp16(e.window.data1), Clamp16(e.window.data2))); break;
             case SDL_WINDOWEVENT_SIZE_CHANGED:
+                showAll = true;
                 Push(MSG_SIZE, SIZE_RESTORED, PackPoint(Clamp16(e.window.data1), Clamp16(e.window.data2)));
                 break;
-            case SDL_WINDOWEVENT_EXPOSED: Push(MSG_PAINT); break;
+            case SDL_WINDOWEVENT_EXPOSED:
+                showAll = true;
+                Push(MSG_PAINT);
+                break;
             default: break;
             }
             break;
@@ -559,7 +696,10 @@ private:
             break;
         }
         case SDL_RENDER_TARGETS_RESET:
-        case SDL_RENDER_DEVICE_RESET: deviceReset = true; break;
+        case SDL_RENDER_DEVICE_RESET:
+            deviceReset = true;
+            showAll = true;
+            break;
         default: break;
         }
     }
@@ -571,6 +711,12 @@ private:
     int logicalW = 800, logicalH = 600;
     bool isFullscreen = false;
     bool deviceReset = false;
+    // The picture the window shows, and whether all of it must be sent again.
+    std::vector<uint32_t> shown;
+    bool showAll = true;
+    // The window system gave no window surface; the renderer serves instead.
+    bool surfaceRefused = false;
+    SDL_Surface* lastSurface = nullptr;
     // A usual frame until the window system tells the real one.
     int borderTop = 30, borderLeft = 4, borderBottom = 4, borderRight = 4;
     std::string title = "Velmora";
@@ -593,6 +739,10 @@ std::unique_ptr<Platform> CreateSdlPlatform(std::string* error) {
         SDL_Quit();
         return nullptr;
     }
+    // The window surface is meant to be the window system's own shared memory;
+    // SDL would otherwise make it a texture of a 3D renderer, which on a
+    // display without a GPU is the slowest way there is.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     // Without a desktop SDL falls back to drivers that show nothing; those
     // are only wanted when asked for by name.
     std::string driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";

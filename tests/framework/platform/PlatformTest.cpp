@@ -55,6 +55,31 @@ TEST(Letterbox, PointerPositionsMapBothWays) {
         }
 }
 
+TEST(ChangedRectsTest, OnlyTheChangedTilesAreSent) {
+    // A 100 x 40 picture in tiles of 32 x 16: four columns (the last 4 wide)
+    // and three bands (the last 8 high).
+    const int w = 100, h = 40;
+    struct Case {
+        const char* what;
+        std::vector<std::pair<int, int>> changedPixels;
+        std::vector<Rect> expected;
+    } cases[] = {
+        {"nothing changed", {}, {}},
+        {"one pixel", {{40, 20}}, {Rect(32, 16, 32, 16)}},
+        {"neighbouring tiles join", {{31, 0}, {32, 15}}, {Rect(0, 0, 64, 16)}},
+        {"tiles apart stay apart", {{0, 0}, {99, 0}}, {Rect(0, 0, 32, 16), Rect(96, 0, 4, 16)}},
+        {"the last band and column are cut to the picture", {{99, 39}}, {Rect(96, 32, 4, 8)}},
+        {"one per band", {{5, 5}, {5, 25}}, {Rect(0, 0, 32, 16), Rect(0, 16, 32, 16)}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<uint32_t> shown(w * h, 0xFF102030u), picture = shown;
+        for (auto [x, y] : c.changedPixels) picture[static_cast<size_t>(y) * w + x] ^= 0x00010000u;
+        EXPECT_EQ(ChangedRects(picture.data(), shown.data(), w, h, 32, 16), c.expected);
+    }
+    EXPECT_TRUE(ChangedRects(nullptr, nullptr, w, h, 32, 16).empty());
+}
+
 TEST(TextInput, Utf8BecomesEightBitCharacters) {
     struct Case {
         const char* utf8;
@@ -157,8 +182,16 @@ TEST(SdlPlatformTest, RunsOnTheDummyDrivers) {
     EXPECT_TRUE(sdl->Present(frame.data(), 800, 600));
     EXPECT_FALSE(sdl->Present(nullptr, 800, 600));
     EXPECT_GT(sdl->RefreshRate(), 0);
-    EXPECT_TRUE(sdl->CreateMainWindow(0, 0, 800, 600, true)); // the same window, full screen
-    EXPECT_TRUE(sdl->Present(frame.data(), 800, 600));
+    frame[1234] = 0xFF000000u;
+    EXPECT_TRUE(sdl->Present(frame.data(), 800, 600)); // a part of it
+    EXPECT_TRUE(sdl->Present(frame.data(), 800, 600)); // nothing new
+    // The same window, full screen (scaled), then back at its own size.
+    for (bool fullscreen : {true, false, true}) {
+        EXPECT_TRUE(sdl->CreateMainWindow(0, 0, 800, 600, fullscreen));
+        frame[fullscreen] ^= 0x00FF0000u;
+        EXPECT_TRUE(sdl->Present(frame.data(), 800, 600)) << fullscreen;
+        EXPECT_TRUE(sdl->Present(frame.data(), 800, 600)) << fullscreen;
+    }
     PlatformEvent event;
     for (int i = 0; i < 100 && sdl->PollEvent(event); ++i) {
     }
