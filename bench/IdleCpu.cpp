@@ -180,8 +180,16 @@ Figures Measure(const GameFolder& folder, const std::vector<std::string>& args, 
         _exit(127);
     }
     Pause(kSettleSeconds);
-    if (!Running(pid) || !prepare(pid)) {
-        if (Running(pid)) Stop(pid);
+    if (!Running(pid)) {
+        std::ifstream in(log);
+        std::string line, last;
+        while (std::getline(in, line))
+            if (!line.empty()) last = line;
+        std::printf("  the program ended while loading: %s\n", last.c_str());
+        return f;
+    }
+    if (!prepare(pid)) {
+        Stop(pid);
         return f;
     }
     double before = CpuSeconds(pid);
