@@ -165,6 +165,9 @@ void GameApp::Init() {
     QuillAppBase::Init();
     if (shutdown) return;
     AppLog("Init()", LogTime);
+    // The game's picture is this size from the start: a click handled before
+    // the first frame is drawn lands where it would after.
+    Textures().SetClientSize(width, height);
     // The boxes show how the game really runs: without a config.ini both
     // choices default to on while the boxes would read unchecked, and a
     // desktop too small for a window forces full screen whatever was chosen.

@@ -108,6 +108,31 @@ float SliderPosition(const MenuSlider& s, int32_t px, int32_t py, int32_t client
     return (static_cast<float>(px) / static_cast<float>(clientW) - left) / s.width;
 }
 
+// The picture a button shows in its present state.
+const char* ButtonPictureName(const MenuButton& b) {
+    return b.hovered ? (b.checked ? b.overImgChecked : b.overImg) : (b.checked ? b.outImgChecked : b.outImg);
+}
+
+// A stretch="no" button is as large as its picture, and so is every slider's
+// bar. The size is taken wherever it is needed, so a click lands alike
+// whether or not the screen has been drawn since it appeared.
+void FitToPicture(MenuButton& b, const Quill::Image* picture, float w, float h) {
+    if (!NoStretch(b.stretch)) return;
+    int32_t pw = 0, ph = 0;
+    TextureManager::GetTextureSize(picture, pw, ph);
+    b.width = static_cast<float>(pw) / w;
+    b.height = static_cast<float>(ph) / h;
+}
+
+void FitToPicture(MenuSlider& s, const Quill::Image* bar, float w, float h) {
+    int32_t bw = 0, bh = 0;
+    TextureManager::GetTextureSize(bar, bw, bh);
+    s.width = static_cast<float>(bw) / w;
+    s.height = static_cast<float>(bh) / h;
+}
+
+Quill::Image* SliderBar(const MenuSlider& s) { return Picture(s.hovered ? s.overSliderImg : s.outSliderImg); }
+
 // An unnamed element has no key to keep its state under.
 void StoreOption(const char* name, const char* text) {
     if (name[0]) IniSetString(OptionsSection, name, text);
@@ -271,18 +296,12 @@ void MenuScreen::DrawScreen() {
     for (int32_t i = 0; i < buttonCount; ++i) {
         MenuButton& b = buttons[i];
         if (!b.enabled) continue;
-        const char* name = b.hovered ? (b.checked ? b.overImgChecked : b.overImg)
-                                     : (b.checked ? b.outImgChecked : b.outImg);
-        Quill::Image* picture = Picture(name);
+        Quill::Image* picture = Picture(ButtonPictureName(b));
         b.textSize = 0.04f;
         int32_t flags = SPRITE_NORMAL;
         const bool native = NoStretch(b.stretch);
         if (native) {
-            // The clickable area follows the picture from now on.
-            int32_t pw = 0, ph = 0;
-            TextureManager::GetTextureSize(picture, pw, ph);
-            b.width = static_cast<float>(pw) / w;
-            b.height = static_cast<float>(ph) / h;
+            FitToPicture(b, picture, w, h);
             int32_t sheetW = 0, sheetH = 0;
             TextureManager::GetTextureSize(tm.GetFontTexture(), sheetW, sheetH);
             const int32_t rows = tm.GetSymbolRows();
@@ -308,13 +327,11 @@ void MenuScreen::DrawScreen() {
 
     for (int32_t i = 0; i < sliderCount; ++i) {
         MenuSlider& s = sliders[i];
-        Quill::Image* bar = Picture(s.hovered ? s.overSliderImg : s.outSliderImg);
+        Quill::Image* bar = SliderBar(s);
         Quill::Image* thumb = Picture(s.hovered ? s.overThumbImg : s.outThumbImg);
-        int32_t bw = 0, bh = 0, tw = 0, th = 0;
-        TextureManager::GetTextureSize(bar, bw, bh);
+        int32_t tw = 0, th = 0;
         TextureManager::GetTextureSize(thumb, tw, th);
-        s.width = static_cast<float>(bw) / w;
-        s.height = static_cast<float>(bh) / h;
+        FitToPicture(s, bar, w, h);
         s.thumbWidth = static_cast<float>(tw) / w;
         s.thumbHeight = static_cast<float>(th) / h;
         const int32_t flags = SPRITE_NORMAL | SPRITE_PIXEL_SIZE;
@@ -327,6 +344,12 @@ void MenuScreen::DrawScreen() {
 const char* MenuScreen::HandleMessage(InputMessage m) {
     int32_t clientW = 0, clientH = 0;
     Textures().GetClientSize(clientW, clientH);
+    if (clientW > 0 && clientH > 0) {
+        const float w = static_cast<float>(clientW), h = static_cast<float>(clientH);
+        for (int32_t i = 0; i < buttonCount; ++i)
+            if (buttons[i].enabled) FitToPicture(buttons[i], Picture(ButtonPictureName(buttons[i])), w, h);
+        for (int32_t i = 0; i < sliderCount; ++i) FitToPicture(sliders[i], SliderBar(sliders[i]), w, h);
+    }
     if (const char* action = HandleButtons(m, clientW, clientH)) return action;
     if (const char* action = HandleSliders(m, clientW, clientH)) return action;
     HandleEdits(m);

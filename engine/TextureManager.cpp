@@ -67,6 +67,7 @@ void TextureManager::Reset() {
     ResetFont();
     graphics = nullptr;
     window = 0;
+    clientWidth = clientHeight = 0;
     brightness = 0.5f;
     colourFactor = 0.8f;
     fileList.clear();
@@ -87,12 +88,18 @@ void TextureManager::ClearTable() {
 void TextureManager::SetTarget(uint32_t windowId, Quill::Graphics* target) {
     window = windowId;
     graphics = target;
+    if (const Image* dest = graphics ? graphics->GetDestination() : nullptr)
+        SetClientSize(dest->GetWidth(), dest->GetHeight());
+}
+
+void TextureManager::SetClientSize(int32_t width, int32_t height) {
+    clientWidth = width;
+    clientHeight = height;
 }
 
 void TextureManager::GetClientSize(int32_t& width, int32_t& height) const {
-    const Image* dest = graphics ? graphics->GetDestination() : nullptr;
-    width = dest ? dest->GetWidth() : 0;
-    height = dest ? dest->GetHeight() : 0;
+    width = clientWidth;
+    height = clientHeight;
 }
 
 void TextureManager::GetTextureSize(const Image* texture, int32_t& width, int32_t& height) {

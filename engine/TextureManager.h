@@ -79,10 +79,15 @@ public:
 
     // --- the frame ---
     // The window and the drawing context of the current frame; both stay in
-    // force until the next call. The client area is the context's destination.
+    // force until the next call. The client area becomes the context's
+    // destination size.
     void SetTarget(uint32_t window, Quill::Graphics* graphics);
     Quill::Graphics* GetTarget() const { return graphics; }
-    // The client area in pixels (the target's destination size), (0, 0) without a target.
+    // The client area in pixels: as set here or by the last target, (0, 0)
+    // before either. It is kept between frames, so what the game works out
+    // from it (where a click lands) does not hang on whether a frame has been
+    // drawn yet.
+    void SetClientSize(int32_t width, int32_t height);
     void GetClientSize(int32_t& width, int32_t& height) const;
     // (0, 0) for null.
     static void GetTextureSize(const Quill::Image* texture, int32_t& width, int32_t& height);
@@ -163,6 +168,7 @@ private:
     void DrawPicture(float x, float y, float size, uint32_t colour, int32_t flags, const char* file);
 
     Quill::Graphics* graphics = nullptr;
+    int32_t clientWidth = 0, clientHeight = 0;
     float brightness = 0.5f;
     float colourFactor = 0.8f;
     uint32_t window = 0;

@@ -73,7 +73,7 @@ TEST(PlaySessionTest, ADemoLevelRecordedOnOneScheduleReplaysAlikeOnOthers) {
     const struct Schedule {
         int hz;
         double speed;
-    } schedules[] = {{75, 12}, {144, 40}};
+    } schedules[] = {{75, 12}, {144, 40}, {30, 400}};
     for (const Schedule& s : schedules) {
         GameDriver d(s.hz);
         GiveThePlayerFiles(d);
