@@ -54,11 +54,9 @@ protected:
     }
 
     const char* Click(int button) {
-        InputMessage m;
-        m.message = INPUT_BUTTON_DOWN;
-        m.x = static_cast<int32_t>(Button(button).xc * W);
-        m.y = static_cast<int32_t>(Button(button).yc * H);
-        return game().menuMap.HandleMessage(m);
+        const MenuButton& b = Button(button);
+        return game().menuMap.HandleMessage(
+            MakeInputMessage(INPUT_BUTTON_DOWN, 0, static_cast<int32_t>(b.xc * W), static_cast<int32_t>(b.yc * H)));
     }
 };
 

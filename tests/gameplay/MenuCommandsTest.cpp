@@ -39,13 +39,10 @@ protected:
         SetGameState(state);
     }
 
-    static InputMessage Message(uint32_t type, uint32_t wParam, int32_t x = 0, int32_t y = 0) {
-        InputMessage m;
-        m.message = type;
-        m.wParam = wParam;
-        m.x = x;
-        m.y = y;
-        return m;
+    // ... and runs `action` there.
+    void Run(int32_t from, int32_t state, const char* action) {
+        Enter(from, state);
+        RunMenuCommand(state, action);
     }
 };
 
@@ -66,8 +63,7 @@ TEST_F(MenuCommandsTest, EachStateMapsItsActionsToTheirScreens) {
         {Options, Credits, "procOk", Options}
     };
     for (const Case& c : cases) {
-        Enter(c.from, c.state);
-        RunMenuCommand(c.state, c.action);
+        Run(c.from, c.state, c.action);
         EXPECT_EQ(GameState, c.expected) << "state " << c.state << " action '" << c.action << "'";
     }
 }
@@ -91,44 +87,37 @@ TEST_F(MenuCommandsTest, EscapeIsTheWayBack) {
             ASSERT_TRUE(GetHighScores().InsertScore(500, ""));
         }
         Enter(c.from, c.state);
-        ProcessMessage(Message(INPUT_KEY_DOWN, Quill::VK_ESCAPE));
+        ProcessMessage(MakeInputMessage(INPUT_KEY_DOWN, Quill::VK_ESCAPE, 0, 0));
         EXPECT_EQ(GameState, c.expected) << "state " << c.state;
         EXPECT_EQ(GetHighScores().needName, 0) << "state " << c.state;
         EXPECT_EQ(GetHighScores().lists[0][0].score, 0u) << "a typed entry is cancelled";
     }
 }
 
+// A mode button starts a new game at the map, or offers the saved one; a
+// saved game that no longer reads when continued starts afresh.
 TEST_F(MenuCommandsTest, TheModeButtonsChooseTheModeAndOfferASavedGame) {
     struct Case { const char* action; int32_t mode; } cases[] = {
         {"procTransformerGame", Mode::Transformer}, {"procRelaxGame", Mode::Relax}};
     for (const Case& c : cases) {
-        Enter(State::Loading, State::MainMenu);
-        RunMenuCommand(State::MainMenu, c.action);
+        Run(State::Loading, State::MainMenu, c.action);
         EXPECT_EQ(game().gameMode, c.mode) << c.action;
         EXPECT_EQ(GameState, State::LevelMap) << "no saved game: a new one starts at the map";
     }
 
-    // Ending a game from the pause screen saves it (the saved-game tests show the offer) and enters the score.
+    // Ending a game from the pause screen saves it and enters the score.
     LoadPlainLevel(2);
     game().gameMode = Mode::Transformer;
     game().score = 1234;
-    Enter(State::Playing, State::Paused);
-    RunMenuCommand(State::Paused, "procEnd");
+    Run(State::Playing, State::Paused, "procEnd");
     EXPECT_TRUE(game().HasSavedGame());
     EXPECT_EQ(GameState, State::HighScores) << "1234 enters the empty list";
     EXPECT_EQ(GetHighScores().insertList, Mode::Transformer);
     EXPECT_EQ(GetHighScores().lists[Mode::Transformer][0].score, 1234u);
-}
 
-TEST_F(MenuCommandsTest, ContinuingASavedGameThatNoLongerReadsStartsAfresh) {
-    LoadPlainLevel(2);
-    game().score = 500;
-    ASSERT_TRUE(game().SaveGame());
-    Enter(State::Loading, State::MainMenu);
-    RunMenuCommand(State::MainMenu, "procClassicGame");
+    Run(State::Loading, State::MainMenu, "procTransformerGame");
     ASSERT_EQ(GameState, State::ContinueConfirm);
-
-    WriteFile("saved.ini", "[Classic]\nData=0102\nIsGameSaved=01000000F0\n");
+    WriteFile("saved.ini", "[Relax]\nData=0102\nIsGameSaved=01000000F0\n"); // the Transformer game's section
     RunMenuCommand(State::ContinueConfirm, "procLoad");
     EXPECT_EQ(GameState, State::LevelMap) << "not stuck on a question with no answer";
     EXPECT_EQ(game().score, 0);
@@ -139,16 +128,14 @@ TEST_F(MenuCommandsTest, ContinuingASavedGameThatNoLongerReadsStartsAfresh) {
 TEST_F(MenuCommandsTest, ContinuingKeepsTheScoreAndOnlyYesClearsTheScores) {
     LoadPlainLevel(5);
     game().score = 4321;
-    Enter(State::Playing, State::GameOver);
-    RunMenuCommand(State::GameOver, "procContinue");
+    Run(State::Playing, State::GameOver, "procContinue");
     EXPECT_EQ(GameState, State::Playing);
     EXPECT_EQ(game().levelNumber * 100000 + game().score, 5 * 100000 + 4321) << "the same level, the score kept";
 
     for (const char* answer : {"procNo", "procYes"}) {
         GetHighScores().Reset();
         ASSERT_TRUE(GetHighScores().InsertScore(800, "Ada"));
-        Enter(State::HighScores, State::ClearScoresConfirm);
-        RunMenuCommand(State::ClearScoresConfirm, answer);
+        Run(State::HighScores, State::ClearScoresConfirm, answer);
         EXPECT_EQ(GameState, State::HighScores);
         EXPECT_EQ(GetHighScores().lists[Mode::Classic][0].score, std::string(answer) == "procYes" ? 0u : 800u)
             << answer;
@@ -162,8 +149,7 @@ TEST_F(MenuCommandsTest, HighScorePagesAreClassicAndTransformer) {
     };
     for (const Case& c : cases) {
         game().gameMode = c.mode;
-        Enter(State::MainMenu, State::HighScores);
-        RunMenuCommand(State::HighScores, c.action);
+        Run(State::MainMenu, State::HighScores, c.action);
         EXPECT_EQ(game().gameMode, c.expected) << c.mode << " " << c.action;
         EXPECT_EQ(GameState, State::HighScores);
     }
@@ -179,8 +165,7 @@ TEST_F(MenuCommandsTest, StartLevelsStepThroughFortyAndWrap) {
     for (const Case& c : cases) {
         game().levelClassicRelax = c.classic;
         game().levelTransformer = c.transformer;
-        Enter(State::Loading, State::MainMenu);
-        RunMenuCommand(State::MainMenu, c.action);
+        Run(State::Loading, State::MainMenu, c.action);
         EXPECT_EQ(game().levelClassicRelax, c.expectedClassic) << c.action;
         EXPECT_EQ(game().levelTransformer, c.expectedTransformer) << c.action;
     }
@@ -195,8 +180,7 @@ TEST_F(MenuCommandsTest, TheEndOfAGameEntersTheScoreWhenItQualifies) {
         game().gameMode = Mode::Classic;
         game().score = c.score;
         TheEffectQueue().AddSoundEvent(5.0f, "late");
-        Enter(State::Playing, State::GameOver);
-        RunMenuCommand(State::GameOver, "procExit");
+        Run(State::Playing, State::GameOver, "procExit");
         EXPECT_EQ(GameState, c.expected) << c.score;
         EXPECT_EQ(GetHighScores().lists[Mode::Classic][0].score, c.topScore) << c.score;
         EXPECT_TRUE(TheEffectQueue().Idle());
@@ -210,10 +194,10 @@ TEST_F(MenuCommandsTest, LeavingTheHighScoresKeepsTheEntryUnderItsTypedOrALastNa
         GetHighScores().Reset();
         GetHighScores().SaveScores();
         game().score = 900;
-        Enter(State::Playing, State::GameComplete);
-        RunMenuCommand(State::GameComplete, "procMenu");
+        Run(State::Playing, State::GameComplete, "procMenu");
         ASSERT_EQ(GameState, State::HighScores);
-        for (const char* p = c.typed; *p; ++p) ProcessMessage(Message(INPUT_CHAR, static_cast<uint32_t>(*p)));
+        for (const char* p = c.typed; *p; ++p)
+            ProcessMessage(MakeInputMessage(INPUT_CHAR, static_cast<uint32_t>(*p), 0, 0));
         RunMenuCommand(State::HighScores, "procClose");
         EXPECT_EQ(GameState, State::MainMenu);
         HighScoreTable& scores = GetHighScores();
@@ -224,27 +208,14 @@ TEST_F(MenuCommandsTest, LeavingTheHighScoresKeepsTheEntryUnderItsTypedOrALastNa
     }
 }
 
-TEST_F(MenuCommandsTest, F1TogglesTheFrameRateEverywhereAndPlayGetsItsKeys) {
+TEST_F(MenuCommandsTest, F1TogglesTheFrameRateEverywhere) {
     for (int32_t state : {State::Loading, State::MainMenu, State::Playing, State::LevelAdvance, State::HighScores}) {
         Enter(State::MainMenu, state);
         const int32_t before = ShowFps;
-        ProcessMessage(Message(INPUT_KEY_DOWN, Quill::VK_F1));
+        ProcessMessage(MakeInputMessage(INPUT_KEY_DOWN, Quill::VK_F1, 0, 0));
         EXPECT_NE(ShowFps, before) << "state " << state;
         EXPECT_EQ(GameState, state);
     }
-
-    // Space while playing throws the shape in hand away.
-    Enter(State::LevelMap, State::Playing);
-    game().heldShape.shown = 1;
-    game().panelCount = 0;
-    ProcessMessage(Message(INPUT_KEY_DOWN, Quill::VK_SPACE));
-    EXPECT_EQ(game().heldShape.shown, 0);
-    EXPECT_EQ(CountEvents("drop_shape"), 1);
-    // Outside play the key means nothing to the game.
-    Enter(State::Playing, State::Paused);
-    game().heldShape.shown = 1;
-    ProcessMessage(Message(INPUT_KEY_DOWN, Quill::VK_SPACE));
-    EXPECT_EQ(game().heldShape.shown, 1);
 }
 
 TEST_F(MenuCommandsTest, AClickReachesTheCommandThroughTheStatesScreen) {
@@ -266,7 +237,7 @@ TEST_F(MenuCommandsTest, AClickReachesTheCommandThroughTheStatesScreen) {
     };
     for (const Case& c : cases) {
         Enter(State::Loading, State::MainMenu);
-        ProcessMessage(Message(c.message, 0, c.x, c.y));
+        ProcessMessage(MakeInputMessage(c.message, 0, c.x, c.y));
         EXPECT_EQ(GameState, c.expected) << c.message << " at " << c.x << "," << c.y;
         ASSERT_EQ(platform->ShellOpened().size(), c.opened) << c.x << "," << c.y;
     }
@@ -276,8 +247,7 @@ TEST_F(MenuCommandsTest, AClickReachesTheCommandThroughTheStatesScreen) {
 TEST_F(MenuCommandsTest, ExitShutsTheApplicationDown) {
     Quill::QuillAppBase app;
     app.reportStatistics = false;
-    Enter(State::Loading, State::MainMenu);
-    RunMenuCommand(State::MainMenu, "procExit");
+    Run(State::Loading, State::MainMenu, "procExit");
     EXPECT_TRUE(app.shutdown.load());
 }
 

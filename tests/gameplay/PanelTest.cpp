@@ -3,6 +3,7 @@
 #include "gameplay/EffectQueue.h"
 #include "gameplay/EngineCalls.h"
 #include "gameplay/GameState.h"
+#include "gameplay/MenuCommands.h"
 
 #include "engine/MouseButtonEdges.h"
 
@@ -126,18 +127,6 @@ TEST_F(GameTest, CompleteLinesGoAndTheOthersCloseUpTowardTheMiddle) {
     EXPECT_FLOAT_EQ(game().lines[1].fade, 0.0f);
 }
 
-TEST_F(GameTest, TwoRemovalsWithinASecondStillCloseUpExactly) {
-    LoadPlainLevel();
-    for (int c = 0; c < 11; ++c) game().cells[2 * 11 + c].filled = 1;
-    game().RemoveCompleteLines(); // lines 0 and 1 start moving right
-    RunEffects(300);
-    for (int c = 0; c < 11; ++c) game().cells[11 + c].filled = 1;
-    game().RemoveCompleteLines(); // line 0 has another step to go
-    RunEffects(1500);
-    EXPECT_NEAR(game().cells[5].x, 0.29f + 2 * kLineSpacing, 1e-5f);
-    EXPECT_EQ(game().linesLeft, 4);
-}
-
 TEST_F(GameTest, TheRightButtonTurnsTheHeldShapeOnlyInTransformer) {
     WriteClasses(8, 3);
     WriteLevel(2, {{"levelTime", "100"}, {"shapeClassCount", "3"}, {"lineShapeCount", "11"}});
@@ -165,13 +154,15 @@ TEST_F(GameTest, TheRightButtonTurnsTheHeldShapeOnlyInTransformer) {
     }
 }
 
+// Space in play throws the held shape away, else the first panel shape once
+// it has come near the left; outside play the key means nothing to the game.
 TEST_F(GameTest, SpaceThrowsAwayTheHeldShapeElseTheFirstPanelShape) {
     LoadPlainLevel();
-    GameState = State::Playing;
-    struct Case { const char* what; bool holding; float firstX; int panelAfter; int takes, drops; } cases[] = {
-        {"held shape goes, panel stays", true, 0.3f, 3, 0, 1},
-        {"first panel shape goes", false, 0.3f, 2, 1, 1},
-        {"first panel shape still far right", false, 0.6f, 3, 0, 0},
+    struct Case { const char* what; int32_t state; bool holding; float firstX; int panelAfter, takes, drops; } cases[] = {
+        {"held shape goes, panel stays", State::Playing, true, 0.3f, 3, 0, 1},
+        {"first panel shape goes", State::Playing, false, 0.3f, 2, 1, 1},
+        {"first panel shape still far right", State::Playing, false, 0.6f, 3, 0, 0},
+        {"paused", State::Paused, true, 0.3f, 3, 0, 0},
     };
     for (const Case& c : cases) {
         for (int i = 0; i < 3; ++i) {
@@ -181,27 +172,32 @@ TEST_F(GameTest, SpaceThrowsAwayTheHeldShapeElseTheFirstPanelShape) {
         game().panelCount = 3;
         game().heldShape.shown = c.holding;
         events.clear();
-        game().HandleKey(Quill::VK_SPACE);
+        GameState = c.state;
+        ProcessMessage(MakeInputMessage(INPUT_KEY_DOWN, Quill::VK_SPACE, 0, 0));
         EXPECT_EQ(game().panelCount, c.panelAfter) << c.what;
-        EXPECT_EQ(game().heldShape.shown, 0) << c.what;
+        EXPECT_EQ(game().heldShape.shown, c.state == State::Playing ? 0 : 1) << c.what;
         EXPECT_EQ(CountEvents("take_shape"), c.takes) << c.what;
         EXPECT_EQ(CountEvents("drop_shape"), c.drops) << c.what;
     }
 }
 
-// With the effects queue full, a close-up sends the move already under way on
-// to the new place: the line comes to rest where two removals put it.
+// A second close-up while the first is under way ends exactly where two
+// removals put the line; with the effects queue full, it sends the move
+// already under way on to the new place.
 TEST_F(GameTest, ACloseUpThatFindsTheQueueFullStillEndsInItsPlace) {
-    LoadPlainLevel();
-    for (int c = 0; c < 11; ++c) game().cells[2 * 11 + c].filled = 1;
-    game().RemoveCompleteLines(); // lines 0 and 1 start moving right
-    RunEffects(300);
-    EffectQueue& fx = TheEffectQueue();
-    while (fx.AddSoundEvent(5.0f, "")) {
+    for (bool full : {false, true}) {
+        LoadPlainLevel();
+        TheEffectQueue().Clear();
+        for (int c = 0; c < 11; ++c) game().cells[2 * 11 + c].filled = 1;
+        game().RemoveCompleteLines(); // lines 0 and 1 start moving right
+        RunEffects(300);
+        while (full && TheEffectQueue().AddSoundEvent(5.0f, "")) {
+        }
+        for (int c = 0; c < 11; ++c) game().cells[11 + c].filled = 1;
+        game().RemoveCompleteLines(); // line 0 has another step to go
+        RunEffects(1500);
+        EXPECT_NEAR(game().lines[0].x, 0.29f + 2 * kLineSpacing, 1e-5f) << "queue full " << full;
+        EXPECT_NEAR(game().cells[5].x, 0.29f + 2 * kLineSpacing, 1e-5f) << "queue full " << full;
+        EXPECT_EQ(game().linesLeft, 4);
     }
-    for (int c = 0; c < 11; ++c) game().cells[11 + c].filled = 1;
-    game().RemoveCompleteLines(); // line 0 has another step to go
-    RunEffects(1500);
-    EXPECT_NEAR(game().lines[0].x, 0.29f + 2 * kLineSpacing, 1e-5f);
-    EXPECT_NEAR(game().cells[5].x, 0.29f + 2 * kLineSpacing, 1e-5f);
 }

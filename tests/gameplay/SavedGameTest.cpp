@@ -23,7 +23,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int kTickLimit = 60000;
-using RecordChange = std::function<void(SavedGameRecord&)>;
 
 // Every field of a shape but the two texture ids (the last two), which are looked up again.
 bool SameShapes(const ShapeCell* a, const ShapeCell* b, int count) {
@@ -38,21 +37,12 @@ class SavedGameTest : public GameTest {
 protected:
     void SetUp() override {
         GameTest::SetUp();
-        std::error_code error;
-        const fs::path source = fs::path(VELMORA_FIXTURES) / "gameplay";
-        fs::copy(source / "classes.xml", fs::path(folder) / "classes.xml", error);
-        fs::copy(source / "Levels", fs::path(folder) / "Levels", fs::copy_options::recursive, error);
-        ASSERT_FALSE(error);
-        ASSERT_TRUE(game().LoadShapeClasses("classes.xml"));
+        ASSERT_TRUE(UseContent());
     }
 
     // Starts `level` from the map and lets the player play until `done`.
     void PlayUntil(int level, int mode, const std::function<bool()>& done) {
-        game().gameMode = mode;
-        game().levelNumber = level;
-        game().score = 0;
-        SetGameState(State::LevelMap);
-        game().StartLevel();
+        StartFromMap(level, mode);
         AutoPlayer player(game(), *platform);
         ASSERT_TRUE(player.RunUntil(done, kTickLimit));
     }
@@ -64,6 +54,11 @@ protected:
         });
         for (int i = 0; i < moreTicks && GameState == State::Playing; ++i) PlayTick();
         SetGameState(State::Paused);
+    }
+    // "Continue" on the question the mode button asks.
+    bool Continue() {
+        SetGameState(State::ContinueConfirm);
+        return game().LoadSavedGame(false);
     }
 
     bool ReadRecord(const char* section, SavedGameRecord& record) {
@@ -146,8 +141,7 @@ TEST_F(SavedGameTest, LosingARestoredGameClearsOnlyItsOwnModesFlagAndTheModeButt
     const int savedScore = game().score;
 
     game().gameMode = Mode::Classic;
-    SetGameState(State::ContinueConfirm);
-    ASSERT_TRUE(game().LoadSavedGame(false));
+    ASSERT_TRUE(Continue());
     Advance(static_cast<uint32_t>(game().levelTime * 1000.0f));
     PlayTick();
     ASSERT_EQ(GameState, State::GameOver);
@@ -174,15 +168,17 @@ TEST_F(SavedGameTest, LosingARestoredGameClearsOnlyItsOwnModesFlagAndTheModeButt
     EXPECT_EQ(game().gameMode, Mode::Transformer) << "no such mode: nothing changes";
 }
 
+// A damaged or hostile save is no saved game; one that reads well but no
+// longer fits its level keeps its score and starts the level afresh.
 TEST_F(SavedGameTest, ADamagedOrHostileSaveIsNoSavedGame) {
-    PlayAndPause(2, Mode::Classic, 2);
+    PlayAndPause(2, Mode::Classic, 3);
     ASSERT_TRUE(game().SaveGame());
     SavedGameRecord good;
     ASSERT_TRUE(ReadRecord("Classic", good));
     std::ifstream in(fs::path(folder) / "saved.ini");
     const std::string goodFile((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 
-    const std::pair<const char*, RecordChange> records[] = {
+    struct Change { const char* what; std::function<void(SavedGameRecord&)> change; bool afresh = false; } records[] = {
         {"panel count above the panel", [](SavedGameRecord& r) { r.panelCount = 11; }},
         {"negative cell count", [](SavedGameRecord& r) { r.cellCount = -66; }},
         {"seven lines left", [](SavedGameRecord& r) { r.linesLeft = 7; }},
@@ -193,6 +189,8 @@ TEST_F(SavedGameTest, ADamagedOrHostileSaveIsNoSavedGame) {
         {"class beyond the table", [](SavedGameRecord& r) { r.cells[0].classIndex = kMaxClasses; }},
         {"unknown bonus", [](SavedGameRecord& r) { r.panel[0].bonus = 4; }},
         {"line fade above one", [](SavedGameRecord& r) { r.lines[2].fade = 2.0f; }},
+        {"fewer cells than the level builds", [](SavedGameRecord& r) { r.cellCount = 60; }, true},
+        {"a class the level does not use", [](SavedGameRecord& r) { r.cells[5].classIndex = 12; }, true},
     };
     const std::pair<const char*, std::function<std::string(std::string)>> texts[] = {
         {"no file", [](std::string) { return std::string(); }},
@@ -217,41 +215,27 @@ TEST_F(SavedGameTest, ADamagedOrHostileSaveIsNoSavedGame) {
         EXPECT_FALSE(game().LoadSavedGame(false)) << what;
         EXPECT_EQ(GameState, State::LevelMap) << what;
     };
-    for (const auto& [what, change] : records) {
+    for (const Change& c : records) {
         SavedGameRecord record = good;
-        change(record);
+        c.change(record);
         ASSERT_TRUE(IniSetStruct("Classic", "Data", &record, sizeof record, "saved.ini"));
-        expectRefused(what);
+        if (!c.afresh) {
+            expectRefused(c.what);
+            continue;
+        }
+        logLines.clear();
+        ASSERT_TRUE(Continue()) << c.what;
+        EXPECT_EQ(game().score, good.score) << "the score is kept";
+        EXPECT_EQ(game().phase * 1000 + game().resumed, Phase::Intro * 1000) << "not resumed, " << c.what;
+        const ShapeCell* cells = game().cells;
+        EXPECT_EQ(std::count_if(cells, cells + game().cellCount, [](const ShapeCell& x) { return x.filled; }), 0);
+        EXPECT_TRUE(Logged("Saved game does not fit level 2; the level starts afresh")) << c.what;
     }
     for (const auto& [what, change] : texts) {
         std::ofstream(fs::path(folder) / "saved.ini", std::ios::binary) << change(goodFile);
         int32_t flag = 1;
         IniSetStruct("Classic", "IsGameSaved", &flag, sizeof flag, "saved.ini");
         expectRefused(what);
-    }
-}
-
-TEST_F(SavedGameTest, ASaveThatNoLongerFitsItsLevelStartsTheLevelAfresh) {
-    PlayAndPause(2, Mode::Classic, 3);
-    ASSERT_TRUE(game().SaveGame());
-    SavedGameRecord good;
-    ASSERT_TRUE(ReadRecord("Classic", good));
-    const std::pair<const char*, RecordChange> cases[] = {
-        {"fewer cells than the level builds", [](SavedGameRecord& r) { r.cellCount = 60; }},
-        {"a class the level does not use", [](SavedGameRecord& r) { r.cells[5].classIndex = 12; }},
-    };
-    for (const auto& [what, change] : cases) {
-        SavedGameRecord record = good;
-        change(record);
-        ASSERT_TRUE(IniSetStruct("Classic", "Data", &record, sizeof record, "saved.ini"));
-        logLines.clear();
-        SetGameState(State::ContinueConfirm);
-        ASSERT_TRUE(game().LoadSavedGame(false)) << what;
-        EXPECT_EQ(game().score, good.score) << "the score is kept";
-        EXPECT_EQ(game().phase * 1000 + game().resumed, Phase::Intro * 1000) << "not resumed, " << what;
-        const ShapeCell* cells = game().cells;
-        EXPECT_EQ(std::count_if(cells, cells + game().cellCount, [](const ShapeCell& c) { return c.filled; }), 0);
-        EXPECT_TRUE(Logged("Saved game does not fit level 2; the level starts afresh")) << what;
     }
 }
 
@@ -265,8 +249,7 @@ TEST_F(SavedGameTest, AGameSavedDuringTheFirstLevelsGuideKeepsItsClockAndPlaysOn
     SetGameState(State::MainMenu);
 
     // Continued in the same run, the guide's hold on the level must not linger.
-    SetGameState(State::ContinueConfirm);
-    ASSERT_TRUE(game().LoadSavedGame(false));
+    ASSERT_TRUE(Continue());
     EXPECT_EQ(game().tutorialOn, 0);
     const float cellY = game().cells[0].y;
     for (int i = 0; i < 100; ++i) PlayTick();
@@ -289,8 +272,7 @@ TEST_F(SavedGameTest, LinesStillClosingUpAreRestoredWhereTheyComeToRest) {
     SetGameState(State::Paused);
     ASSERT_TRUE(game().SaveGame());
 
-    SetGameState(State::ContinueConfirm);
-    ASSERT_TRUE(game().LoadSavedGame(false));
+    ASSERT_TRUE(Continue());
     for (int i = 0; i < 150; ++i) PlayTick();
     const float settled = Geometry::kFirstLineX + Geometry::kLineSpacing;
     EXPECT_LT(game().lines[1].fade, 0.01f) << "the removed line is gone, not left half faded";
@@ -313,8 +295,7 @@ TEST_F(SavedGameTest, TheShapeInTheHandIsSavedOnThePanel) {
 
     game().Reset();
     ASSERT_TRUE(game().LoadShapeClasses("classes.xml"));
-    SetGameState(State::ContinueConfirm);
-    ASSERT_TRUE(game().LoadSavedGame(false));
+    ASSERT_TRUE(Continue());
     ASSERT_EQ(game().panelCount, panelCount + 1);
     EXPECT_EQ(game().heldShape.shown, 0);
     const ShapeCell& front = game().panel[0];

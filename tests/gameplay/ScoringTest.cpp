@@ -3,47 +3,26 @@
 #include "gameplay/EffectQueue.h"
 #include "gameplay/GameState.h"
 
-namespace {
-// Visible cells of line 1 (odd) and line 3, above the panel.
-constexpr int kLine1 = 11, kLine3 = 33;
-} // namespace
-
+// A run of one class scores 50 more with each shape, up to 450, and its
+// sound rises up to the seventh; a shape of any other class starts a new run.
 TEST_F(GameTest, RunsOfOneClassScoreMoreAndAnyOtherClassBreaksTheRun) {
     LoadPlainLevel();
-    struct Step {
-        int cell, classIndex, points;
-        const char* sound;
-    } steps[] = {
-        {kLine1 + 1, 0, 50, "place_shape"},
-        {kLine1 + 2, 0, 100, "place_shape_bonus_1"},
-        {kLine1 + 3, 1, 50, "place_shape"},
-        {kLine1 + 4, 0, 50, "place_shape"},
-    };
-    for (const Step& s : steps) game().cells[s.cell].classIndex = s.classIndex;
-    for (const Step& s : steps) {
+    // Visible cells of lines 1, 3 and 5, above the panel.
+    const int cells[] = {12, 13, 14, 15, 16, 34, 35, 36, 37, 56, 57, 58, 59};
+    const int classes[] = {2, 2, 2, 2, 2, 2, 2, 2, 2, 1, 2, 2, 1};
+    const int points[] = {50, 100, 150, 200, 250, 300, 350, 400, 450, 50, 50, 100, 50};
+    const char* sounds[] = {"place_shape", "place_shape_bonus_1", "place_shape_bonus_2", "place_shape_bonus_3",
+                            "place_shape_bonus_4", "place_shape_bonus_5", "place_shape_bonus_6",
+                            "place_shape_bonus_7", "place_shape_bonus_7", "place_shape", "place_shape",
+                            "place_shape_bonus_1", "place_shape"};
+    for (int i = 0; i < 13; ++i) game().cells[cells[i]].classIndex = classes[i];
+    for (int i = 0; i < 13; ++i) {
         events.clear();
-        EXPECT_EQ(PlaceOn(s.cell), s.points) << "cell " << s.cell;
-        EXPECT_EQ(game().cells[s.cell].filled, 1);
+        EXPECT_EQ(PlaceOn(cells[i]), points[i]) << "placement " << i;
+        EXPECT_EQ(game().cells[cells[i]].filled, 1);
         ASSERT_EQ(events.size(), 1u);
-        EXPECT_EQ(events[0], s.sound);
+        EXPECT_EQ(events[0], sounds[i]) << "placement " << i;
     }
-}
-
-TEST_F(GameTest, NineInARowScoreUpTo450AndTheSoundStopsAtSeven) {
-    LoadPlainLevel();
-    const int cells[9] = {kLine1 + 1, kLine1 + 2, kLine1 + 3, kLine1 + 4, kLine1 + 5,
-                          kLine3 + 1, kLine3 + 2, kLine3 + 3, kLine3 + 4};
-    for (int c : cells) game().cells[c].classIndex = 2;
-    const char* sounds[9] = {"place_shape",         "place_shape_bonus_1", "place_shape_bonus_2",
-                             "place_shape_bonus_3", "place_shape_bonus_4", "place_shape_bonus_5",
-                             "place_shape_bonus_6", "place_shape_bonus_7", "place_shape_bonus_7"};
-    for (int i = 0; i < 9; ++i) {
-        events.clear();
-        EXPECT_EQ(PlaceOn(cells[i]), 50 * (i + 1));
-        ASSERT_EQ(events.size(), 1u);
-        EXPECT_EQ(events[0], sounds[i]);
-    }
-    EXPECT_EQ(game().score, 50 * 45);
 }
 
 TEST_F(GameTest, ABandBonusFillsItsLineWhichGoesInTheSamePlacement) {

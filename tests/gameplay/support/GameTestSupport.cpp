@@ -97,6 +97,24 @@ void GameTest::LoadPlainLevel(int level, const std::string& lineShapeCount) {
     game().LoadLevel();
 }
 
+bool GameTest::UseContent(const std::string& source) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (!fs::exists(fs::path(source) / "classes.xml", error) || !fs::exists(fs::path(source) / "Levels", error))
+        return false;
+    fs::copy(fs::path(source) / "classes.xml", fs::path(folder) / "classes.xml", error);
+    fs::copy(fs::path(source) / "Levels", fs::path(folder) / "Levels", fs::copy_options::recursive, error);
+    return !error && game().LoadShapeClasses("classes.xml");
+}
+
+void GameTest::StartFromMap(int level, int mode) {
+    game().gameMode = mode;
+    game().levelNumber = level;
+    game().score = 0;
+    SetGameState(State::LevelMap);
+    game().StartLevel();
+}
+
 int GameTest::CountEvents(const std::string& name) const {
     int n = 0;
     for (const std::string& e : events) n += e == name;

@@ -27,6 +27,11 @@ protected:
     void WriteLevel(int level, const std::map<std::string, std::string>& attributes);
     // classes.xml (8 classes of 3 shapes) and a plain level, loaded; the board is built.
     void LoadPlainLevel(int level = 2, const std::string& lineShapeCount = "11");
+    // Copies classes.xml and Levels/ from the test fixtures (or `source`) into
+    // the working folder and loads the classes; false if they are not there.
+    bool UseContent(const std::string& source = VELMORA_FIXTURES "/gameplay");
+    // Starts a level of a new game (score 0) as the level map's Start button does.
+    void StartFromMap(int level, int mode);
     // Advances the manual clock.
     void Advance(uint32_t ms) { platform->Advance(ms); }
     float Now() const;
