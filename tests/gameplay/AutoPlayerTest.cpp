@@ -53,13 +53,6 @@ TEST_F(AutoPlayerTest, WinsTheTestLevelsFromTheMapToTheLevelEndAndTheSameSeedPla
         EXPECT_EQ(out.phases, (std::vector<int>{Phase::FadeIn, Phase::Title, Phase::Playing})) << "level " << c.level;
         EXPECT_GE(out.score, game().cellCount / 6 * 50) << "every placement scores at least 50";
         EXPECT_EQ(game().heldShape.shown, 0);
-        // The end: rewards fly in, then the next level (or the end) follows.
-        const int before = game().score;
-        AutoPlayer player(game(), *platform);
-        EXPECT_TRUE(player.RunUntil([] { return GameState != State::LevelAdvance; }, 2000));
-        if (!game().IsBonusLevel()) {
-            EXPECT_GE(game().score, before + 1500);
-        }
         if (c.level != 2) continue;
         Outcome again = PlayLevel(c.level, c.mode, 7);
         EXPECT_EQ(GameState, State::LevelAdvance);

@@ -33,8 +33,6 @@ TEST_F(GameTest, BoardCellsSitOnTheirLinesAndEvenLinesSitLower) {
         EXPECT_EQ(cell.restY, cell.y);
         EXPECT_EQ(cell.shown, 1);
         EXPECT_EQ(cell.filled, 0);
-        EXPECT_FLOAT_EQ(cell.width, kCellWidth);
-        EXPECT_FLOAT_EQ(cell.height, kCellHeight);
     }
 }
 

@@ -270,5 +270,4 @@ TEST_F(ScreenTest, ACellReachingAboveTheScreenIsDrawnOnePixelHigher) {
     struct Case { float y; int lowest; } cases[] = {
         {0.0305f, 27}, {0.0205f, 21}, {0.017f, 19}, {0.0165f, 18}, {0.0155f, 18}};
     for (const Case& c : cases) EXPECT_EQ(lowestRow(c.y), c.lowest) << c.y;
-    Textures().SetTarget(1, &graphics);
 }

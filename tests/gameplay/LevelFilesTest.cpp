@@ -7,12 +7,6 @@
 
 namespace {
 
-bool Logged(const std::vector<std::string>& lines, const std::string& text) {
-    for (const std::string& l : lines)
-        if (l.find(text) != std::string::npos) return true;
-    return false;
-}
-
 // The level's tables hold only what the level may use.
 void ExpectConsistentLevel(const Game& g) {
     ASSERT_TRUE(g.cellCount >= 0 && g.cellCount <= kMaxCells && g.shapeClassCount <= kMaxClasses &&
@@ -49,7 +43,7 @@ TEST_F(GameTest, AClassFileThatCannotBeUsedLeavesTheTableAndSaysSo) {
         std::string name = std::string("bad_") + std::to_string(&c - cases) + ".xml";
         if (c.content) WriteFile(name, c.content);
         EXPECT_FALSE(game().LoadShapeClasses(name.c_str())) << c.what;
-        EXPECT_TRUE(Logged(logLines, "Fatal error, cannot load XML: " + name)) << c.what;
+        EXPECT_TRUE(Logged("Fatal error, cannot load XML: " + name)) << c.what;
         EXPECT_EQ(game().classCount, 4) << c.what;
     }
 }
@@ -94,7 +88,7 @@ TEST_F(GameTest, TheLevelTakesItsNamedClassesFirstAndRejectsWhatItCannotHave) {
         const bool rejected = c.firstNames.empty() && std::strcmp(c.count, "8") != 0;
         if (rejected) {
             EXPECT_EQ(game().cellCount, 0) << c.what;
-            EXPECT_TRUE(Logged(logLines, "Fatal error, cannot load XML: Levels\\level_2.xml")) << c.what;
+            EXPECT_TRUE(Logged("Fatal error, cannot load XML: Levels\\level_2.xml")) << c.what;
             continue;
         }
         ASSERT_EQ(game().shapeClassCount, std::atoi(c.count)) << c.what;
@@ -176,8 +170,7 @@ TEST_F(GameTest, ALevelThatFailsToLoadLeavesTheDefaults) {
                     g.heldShape.shown == 0 && g.timeoutWarnings == 0 && g.lastPlaced.classIndex == -1 &&
                     g.shapesSpawned == 0)
             << level;
-        EXPECT_TRUE(Logged(logLines, "Fatal error, cannot load XML: Levels\\level_" + std::to_string(level) + ".xml"))
-            << level;
+        EXPECT_TRUE(Logged("Fatal error, cannot load XML: Levels\\level_" + std::to_string(level) + ".xml")) << level;
     }
     EXPECT_TRUE(Game::LevelFileExists(2));
 }

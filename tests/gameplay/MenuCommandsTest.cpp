@@ -13,7 +13,6 @@
 
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/Image.h"
-#include "framework/app/QuillAppBase.h"
 
 #include <cstring>
 #include <string>
@@ -26,10 +25,6 @@ protected:
         GameTest::SetUp();
         GetHighScores().Reset();
         ShowFps = 0;
-    }
-    void TearDown() override {
-        Textures().SetTarget(0, nullptr);
-        GameTest::TearDown();
     }
 
     // Puts the game in `state` as the screens would have reached it from `from`.
@@ -242,13 +237,6 @@ TEST_F(MenuCommandsTest, AClickReachesTheCommandThroughTheStatesScreen) {
         ASSERT_EQ(platform->ShellOpened().size(), c.opened) << c.x << "," << c.y;
     }
     EXPECT_EQ(platform->ShellOpened()[0], folder + "/site.url");
-}
-
-TEST_F(MenuCommandsTest, ExitShutsTheApplicationDown) {
-    Quill::QuillAppBase app;
-    app.reportStatistics = false;
-    Run(State::Loading, State::MainMenu, "procExit");
-    EXPECT_TRUE(app.shutdown.load());
 }
 
 } // namespace

@@ -44,8 +44,9 @@ protected:
         WriteLevel(n, {{"levelTime", time}, {"shapeClassCount", "4"}, {"lineSpeed", "0.03"},
                        {"lineShapeCount", "11"}, {"fBugAppearanceRange", "1000"}, {"bonusLevel", bonus}});
     }
-    // Starts a level from the map and plays ticks until play proper begins.
-    void StartPlaying(int level, int mode) {
+    // Writes a level, starts it from the map and plays ticks until play proper begins.
+    void StartPlaying(int level, int mode, const std::string& time = "60", const std::string& bonus = "false") {
+        Level(level, time, bonus);
         StartFromMap(level, mode);
         ASSERT_EQ(game().phase, Phase::FadeIn);
         for (int i = 0; i < kMaxTicks && game().phase != Phase::Playing && GameState == State::Playing; ++i)
@@ -75,8 +76,7 @@ TEST_F(RoundFlowTest, TheClockRunsOutDifferentlyInEachMode) {
     for (const Case& c : cases) {
         events.clear();
         savedFlags.clear();
-        Level(2, "12", c.bonus);
-        StartPlaying(2, c.mode);
+        StartPlaying(2, c.mode, "12", c.bonus);
         Ticks(1600); // 16 s: four past the clock
         EXPECT_EQ(CountEvents("timeout"), c.warnings) << c.mode << c.bonus;
         EXPECT_EQ(GameState == State::GameOver, c.gameOver) << c.mode << c.bonus;
@@ -89,7 +89,6 @@ TEST_F(RoundFlowTest, TheClockRunsOutDifferentlyInEachMode) {
 // Play time starts nine tenths of a second after the title; a pause of
 // thirty seconds then leaves the time left alone.
 TEST_F(RoundFlowTest, APauseOfThirtySecondsLeavesTheTimeLeftAlone) {
-    Level(2, "60");
     StartPlaying(2, Mode::Classic);
     PlayTick();
     EXPECT_GT(game().timeLeft, 60.0f);
@@ -114,7 +113,6 @@ TEST_F(RoundFlowTest, APauseOfThirtySecondsLeavesTheTimeLeftAlone) {
 // the guided shape taken and thrown away, many times) must not leave the
 // guided shape off the screen's edge.
 TEST_F(RoundFlowTest, TheTutorialHoldsTheClockAndTheBoardUntilItsShapeIsPlaced) {
-    Level(1, "60");
     StartPlaying(1, Mode::Classic);
     ASSERT_EQ(game().tutorialOn, 1);
     Ticks(300);
@@ -159,10 +157,9 @@ TEST_F(RoundFlowTest, TheTutorialHoldsTheClockAndTheBoardUntilItsShapeIsPlaced) 
 }
 
 TEST_F(RoundFlowTest, AfterLevelSixTheMapElseTheNextLevelWithItsIntro) {
-    for (int n : {6, 7}) Level(n, "60");
+    for (int n : {5, 6, 7}) Level(n, "60");
     struct Case { int from; int state; int phase; } cases[] = {{6, State::LevelMap, Phase::Leaving},
                                                                {5, State::Playing, Phase::Intro}};
-    Level(5, "60");
     for (const Case& c : cases) {
         game().levelNumber = c.from;
         game().lastOpenedLevel = 1;
@@ -271,8 +268,7 @@ TEST_F(RoundFlowTest, TitlesAndTheLevelsEndComeOnCue) {
         {"true", {"13 L1 +0.00 4.50 (0.59,0.45) Bonus!"}},
     };
     for (Case& c : cases) {
-        Level(2, "60", c.bonus);
-        StartPlaying(2, Mode::Classic);
+        StartPlaying(2, Mode::Classic, "60", c.bonus);
         for (int i = 0; i < game().cellCount; ++i) game().cells[i].filled = 1;
         TheEffectQueue().Clear();
         PlayTick();
@@ -303,8 +299,7 @@ TEST_F(RoundFlowTest, BonusLevelsRiseAndEndWhenTheBoardHasRisenAway) {
     struct Case { const char* bonus; const char* time; float lift; } cases[] = {
         {"true", "60", 0.03f * 0.01f}, {"false", "60", 0}, {"true", "0", 0}};
     for (const Case& c : cases) {
-        Level(2, c.time, c.bonus);
-        StartPlaying(2, Mode::Classic);
+        StartPlaying(2, Mode::Classic, c.time, c.bonus);
         PlayTick();
         const ShapeCell& cell = game().cells[11 + 3];
         float scrolled = game().scrollOffset + cell.restY;
@@ -312,8 +307,7 @@ TEST_F(RoundFlowTest, BonusLevelsRiseAndEndWhenTheBoardHasRisenAway) {
         if (scrolled > Geometry::kFirstCellY + 11 * Geometry::kCellSpacing) scrolled -= 11 * Geometry::kCellSpacing;
         EXPECT_NEAR(scrolled - cell.y, c.lift, 1e-6f) << c.bonus << " " << c.time;
     }
-    Level(2, "60", "true");
-    StartPlaying(2, Mode::Classic);
+    StartPlaying(2, Mode::Classic, "60", "true");
     game().lineShapeCount = 0; // the board stops scrolling: the rise adds up
     events.clear();
     for (int i = 0; i < kMaxTicks && GameState == State::Playing; ++i) PlayTick();

@@ -67,9 +67,6 @@ protected:
     bool Flag(const char* section, int32_t& value) {
         return IniGetStruct(section, "IsGameSaved", &value, sizeof value, "saved.ini");
     }
-    bool Logged(const std::string& line) const {
-        return std::find(logLines.begin(), logLines.end(), line) != logLines.end();
-    }
 };
 
 TEST_F(SavedGameTest, EachModeSavesToItsOwnSectionAndContinuesWhereItStood) {

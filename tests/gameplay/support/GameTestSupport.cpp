@@ -121,6 +121,12 @@ int GameTest::CountEvents(const std::string& name) const {
     return n;
 }
 
+bool GameTest::Logged(const std::string& text) const {
+    for (const std::string& line : logLines)
+        if (line.find(text) != std::string::npos) return true;
+    return false;
+}
+
 void GameTest::Pointer(float x, float y, uint32_t buttons) {
     platform->SetPointerState(static_cast<int>(x * 800.0f + 0.5f), static_cast<int>(y * 600.0f + 0.5f), buttons);
 }

@@ -37,6 +37,8 @@ protected:
     float Now() const;
 
     int CountEvents(const std::string& name) const;
+    // Whether a line of the log recorded since SetUp holds `text`.
+    bool Logged(const std::string& text) const;
     // Puts the pointer at a screen fraction, with the given buttons down.
     void Pointer(float x, float y, uint32_t buttons);
     // One tick of play: 10 ms, FrameTime, UpdateRound.

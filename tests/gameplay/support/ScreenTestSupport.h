@@ -35,10 +35,6 @@ protected:
         std::snprintf(LanguageName, sizeof LanguageName, "%s", "ENGLISH");
         WriteFile("language.ini", "[ENGLISH]\nEnglish\\=Lang\\\n");
     }
-    void TearDown() override {
-        Textures().SetTarget(0, nullptr);
-        GameTest::TearDown();
-    }
 
     void Clear() { std::fill(screen.GetBits(), screen.GetBits() + W * H, Black); }
 
