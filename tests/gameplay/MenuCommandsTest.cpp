@@ -1,6 +1,5 @@
 // The menu commands: which action does what in which screen state, the
-// global keys, the end of a game into the high scores, and a click that
-// travels through a real menu screen to its command.
+// global keys, and the end of a game into the high scores.
 #include "gameplay/support/GameTestSupport.h"
 
 #include "gameplay/EffectQueue.h"
@@ -9,13 +8,9 @@
 #include "gameplay/MenuCommands.h"
 
 #include "engine/HighScoreTable.h"
-#include "engine/TextureManager.h"
 
-#include "framework/graphics/Graphics.h"
-#include "framework/graphics/Image.h"
-
-#include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -213,30 +208,11 @@ TEST_F(MenuCommandsTest, F1TogglesTheFrameRateEverywhere) {
     }
 }
 
-TEST_F(MenuCommandsTest, AClickReachesTheCommandThroughTheStatesScreen) {
-    WriteFile("Menu/main.xml",
-              "<Screen>\n"
-              "  <Button name=\"btnOptions\" xc=\"0.25\" yc=\"0.5\" width=\"0.2\" height=\"0.1\" action=\"procOptions\"/>\n"
-              "  <Button name=\"btnLogo\" xc=\"0.75\" yc=\"0.5\" width=\"0.2\" height=\"0.1\" action=\"procLogo\"/>\n"
-              "</Screen>\n");
-    ASSERT_TRUE(game().menuMain.LoadFromFile("Menu\\main.xml"));
-    Quill::MemoryImage screen(800, 600);
-    Quill::Graphics g(&screen);
-    Textures().SetTarget(1, &g);
-
-    struct Case { uint32_t message; int32_t x, y; int32_t expected; size_t opened; } cases[] = {
-        {INPUT_MOUSE_MOVE, 200, 300, State::MainMenu, 0}, // hovering does nothing
-        {INPUT_BUTTON_DOWN, 200, 400, State::MainMenu, 0}, // beside the button
-        {INPUT_BUTTON_DOWN, 200, 300, State::Options, 0},
-        {INPUT_BUTTON_DOWN, 600, 300, State::MainMenu, 1}, // the logo opens the site's shortcut
-    };
-    for (const Case& c : cases) {
-        Enter(State::Loading, State::MainMenu);
-        ProcessMessage(MakeInputMessage(c.message, 0, c.x, c.y));
-        EXPECT_EQ(GameState, c.expected) << c.message << " at " << c.x << "," << c.y;
-        ASSERT_EQ(platform->ShellOpened().size(), c.opened) << c.x << "," << c.y;
-    }
-    EXPECT_EQ(platform->ShellOpened()[0], folder + "/site.url");
+// The logo opens the site's shortcut that lies beside the game.
+TEST_F(MenuCommandsTest, TheLogoOpensTheSitesShortcut) {
+    Run(State::Loading, State::MainMenu, "procLogo");
+    EXPECT_EQ(GameState, State::MainMenu);
+    EXPECT_EQ(platform->ShellOpened(), std::vector<std::string>{folder + "/site.url"});
 }
 
 } // namespace

@@ -137,15 +137,6 @@ void GameTest::PlayTick() {
     game().UpdateRound(FrameTime);
 }
 
-void GameTest::LeftPressEdge() {
-    int x = 0, y = 0;
-    platform->GetPointer(x, y);
-    platform->SetPointerState(x, y, 0);
-    MouseButtonEdges();
-    platform->SetPointerState(x, y, Quill::MOUSE_LEFT);
-    MouseButtonEdges();
-}
-
 int GameTest::PlaceOn(int cell, int bonus) {
     Game& g = game();
     const ShapeCell& target = g.cells[cell];
@@ -155,7 +146,13 @@ int GameTest::PlaceOn(int cell, int bonus) {
     g.heldShape.shown = 1;
     g.mouseX = target.x;
     g.mouseY = target.y;
-    LeftPressEdge();
+    // The left button's press edge: MouseButtonEdges sees it up, then down.
+    int x = 0, y = 0;
+    platform->GetPointer(x, y);
+    platform->SetPointerState(x, y, 0);
+    MouseButtonEdges();
+    platform->SetPointerState(x, y, Quill::MOUSE_LEFT);
+    MouseButtonEdges();
     const int before = g.score;
     g.PlaceHeldShape(false);
     return g.score - before;

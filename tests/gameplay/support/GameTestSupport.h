@@ -43,8 +43,6 @@ protected:
     void Pointer(float x, float y, uint32_t buttons);
     // One tick of play: 10 ms, FrameTime, UpdateRound.
     void PlayTick();
-    // Gives the left button a press edge (MouseButtonEdges sees up, then down).
-    void LeftPressEdge();
     // Puts a shape fitting `cell` (or the bonus) in hand and presses over the
     // cell: PlaceHeldShape as a tick would run it. Returns the score gained.
     int PlaceOn(int cell, int bonus = 0);
