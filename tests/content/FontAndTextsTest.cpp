@@ -6,52 +6,26 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
 #include <map>
 #include <set>
 #include <sstream>
 
 using namespace ContentTest;
 
-TEST(ContentTexts, LanguageHasTheKeysTheGameAsks)
-{
-    EXPECT_EQ(Language("Velmora"), "Velmora");
-    EXPECT_EQ(Language("English\\"), "English\\");
-    const char* keys[] = {"FPS", "LevelText", "ScoreText", "txtLevelNum", "txtScoreNum", "txtTimeNum", "Level N",
-                          "Bonus Level", "Level Complete", "No Bonus", "Bonus!", "BonusScore", "Classic",
-                          "Transformer", "Relax", "Loading"};
-    for (const char* key : keys)
-        EXPECT_FALSE(Language(key).empty()) << key;
-    EXPECT_EQ(Quill::IniReadString(GamePath("site.url"), "InternetShortcut", "URL"), "https://velmora.example/");
-}
-
-// Each language section as key -> value, in the game's 8-bit encoding.
-std::map<std::string, std::map<std::string, std::string>> Sections()
-{
-    std::map<std::string, std::map<std::string, std::string>> sections;
-    std::ifstream in(GamePath("language.ini"), std::ios::binary);
-    std::string line, current;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (!line.empty() && line[0] == '[') {
-            current = line.substr(1, line.find(']') - 1);
-            continue;
-        }
-        size_t eq = line.find('=');
-        if (current.empty() || line.empty() || line[0] == ';' || eq == std::string::npos)
-            continue;
-        sections[current][line.substr(0, eq)] = line.substr(eq + 1);
-    }
-    return sections;
-}
-
 TEST(ContentTexts, EveryLanguageIsCompleteAndDrawableWithTheFont)
 {
-    auto sections = Sections();
+    const auto all = IniSections("language.ini");
+    std::map<std::string, std::map<std::string, std::string>> sections(all.begin(), all.end());
     ASSERT_EQ(sections.count("ENGLISH"), 1u);
     ASSERT_EQ(sections.count("GERMAN"), 1u);
     const auto& english = sections["ENGLISH"];
+    // The keys the game asks for, read as the game reads them; every language
+    // then needs them too.
+    for (const char* key : {"Velmora", "English\\", "FPS", "LevelText", "ScoreText", "txtLevelNum", "txtScoreNum",
+                            "txtTimeNum", "Level N", "Bonus Level", "Level Complete", "No Bonus", "Bonus!",
+                            "BonusScore", "Classic", "Transformer", "Relax", "Loading"})
+        EXPECT_FALSE(Language(key).empty()) << key;
+    EXPECT_EQ(Language("Velmora"), "Velmora");
     std::string symbols = Language("SymbolList");
     for (const auto& [name, keys] : sections) {
         SCOPED_TRACE(name);
@@ -71,6 +45,7 @@ TEST(ContentTexts, EveryLanguageIsCompleteAndDrawableWithTheFont)
     for (char c : std::string("\xC4\xD6\xDC\xE4\xF6\xFC\xDF\x84\x93\x94\x82\x91\x92"))
         EXPECT_NE(symbols.find(c), std::string::npos) << int(static_cast<unsigned char>(c));
     EXPECT_EQ(sections["GERMAN"]["Back"], "Zur\xFC" "ck");
+    EXPECT_EQ(Quill::IniReadString(GamePath("site.url"), "InternetShortcut", "URL"), "https://velmora.example/");
 }
 
 TEST(ContentFont, DescriptionMatchesTheSheet)

@@ -3,11 +3,11 @@
 #include "content/support/ContentFiles.h"
 
 #include "framework/platform/Files.h"
+#include "framework/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
 
 namespace fs = std::filesystem;
 
@@ -16,9 +16,8 @@ TEST(ContentGenerator, SecondRunWritesTheSameBytes)
     const fs::path game = VELMORA_GAME_DIR;
     const fs::path generator = game.parent_path() / "content" / "velmora-content";
     ASSERT_TRUE(fs::exists(generator)) << generator;
-    char pattern[] = "/tmp/velmora-content-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const fs::path out = pattern;
+    testfiles::TempFolder folder;
+    const fs::path out = folder.path;
     std::string command = "'" + generator.string() + "' --out '" + out.string() + "' --language '" +
                           VELMORA_SOURCE_DIR + "/content/language.ini' --no-music > /dev/null 2>&1";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
@@ -36,5 +35,4 @@ TEST(ContentGenerator, SecondRunWritesTheSameBytes)
         ++compared;
     }
     EXPECT_GT(compared, 150u);
-    fs::remove_all(out);
 }

@@ -12,7 +12,6 @@
 #include <cmath>
 #include <map>
 #include <set>
-#include <fstream>
 
 using namespace ContentTest;
 
@@ -30,18 +29,6 @@ const char* const GameEvents[] = {
 std::string SoundIni(const std::string& section, const std::string& key)
 {
     return Quill::IniReadString(GamePath("sound.ini"), section, key);
-}
-
-// Every section of sound.ini, in file order.
-std::vector<std::string> Sections()
-{
-    std::vector<std::string> out;
-    std::ifstream in(GamePath("sound.ini"));
-    std::string line;
-    while (std::getline(in, line))
-        if (!line.empty() && line[0] == '[')
-            out.push_back(line.substr(1, line.find(']') - 1));
-    return out;
 }
 
 double Peak(const Sound& s)
@@ -88,8 +75,8 @@ double Pitch(const Sound& s)
 TEST(ContentSounds, EveryGameEventHasSoundsThatLoad)
 {
     std::set<std::string> sections;
-    for (const std::string& s : Sections())
-        EXPECT_TRUE(sections.insert(s).second) << "section " << s << " twice";
+    for (const auto& [name, keys] : IniSections("sound.ini"))
+        EXPECT_TRUE(sections.insert(name).second) << "section " << name << " twice";
     EXPECT_LE(sections.size(), 100u) << "the game keeps 100 events";
     for (const char* event : GameEvents)
         EXPECT_TRUE(sections.count(event)) << event << " is missing from sound.ini";

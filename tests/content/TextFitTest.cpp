@@ -12,12 +12,12 @@
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/Image.h"
 #include "framework/platform/Files.h"
+#include "framework/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -45,10 +45,7 @@ protected:
         const std::string game = VELMORA_GAME_DIR;
         if (!Quill::FileExists(game + "/Menu/menu-main.xml")) GTEST_SKIP() << "the game folder has not been built";
         // Reads come from the game folder; the log goes to a folder of the test's own.
-        char pattern[] = "/tmp/velmora_fit_XXXXXX";
-        ASSERT_TRUE(mkdtemp(pattern));
-        scratch = pattern;
-        UsePlayerFolder({PlayerFolderChoice::Where::UserFolder, scratch}, game);
+        UsePlayerFolder({PlayerFolderChoice::Where::UserFolder, scratch.path}, game);
         AppLogResetForTests();
         previous = Quill::GetWorkingFolder();
         ASSERT_TRUE(Quill::SetWorkingFolder(game));
@@ -71,7 +68,6 @@ protected:
         if (!previous.empty()) Quill::SetWorkingFolder(previous);
         ResetPlayerFolder();
         AppLogResetForTests();
-        if (!scratch.empty()) std::system(("rm -rf '" + scratch + "'").c_str());
     }
 
     // Where the panel behind (x, y) spans: the widest picture holding the
@@ -94,7 +90,8 @@ protected:
         return {x, x + width};
     }
 
-    std::string scratch, previous;
+    testfiles::TempFolder scratch;
+    std::string previous;
     Quill::DDImage screen;
     Quill::Graphics graphics;
 };

@@ -1,7 +1,7 @@
 #pragma once
 // Helpers of the content tests: paths into the generated game folder, and
 // images, INI values and decoded sounds read through the game's own readers,
-// and the shape classes as classes.xml lists them.
+// whole INI sections, and the shape classes as classes.xml lists them.
 #include "framework/imageio/ImageLoader.h"
 #include "framework/ini/IniFile.h"
 #include "framework/sound/SoundReaders.h"
@@ -9,6 +9,8 @@
 #include "framework/xml/XmlFile.h"
 
 #include <cstdint>
+#include <fstream>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,6 +35,25 @@ inline std::unique_ptr<Quill::ImageLib::Image> LoadImage(const std::string& name
 inline std::string Language(const std::string& key)
 {
     return Quill::IniReadString(GamePath("language.ini"), "ENGLISH", key);
+}
+
+// The sections of an INI file in file order, each with its keys and values as
+// written, in the game's 8-bit encoding.
+inline std::vector<std::pair<std::string, std::map<std::string, std::string>>> IniSections(const std::string& name)
+{
+    std::vector<std::pair<std::string, std::map<std::string, std::string>>> sections;
+    std::ifstream in(GamePath(name), std::ios::binary);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        size_t eq = line.find('=');
+        if (!line.empty() && line[0] == '[')
+            sections.push_back({line.substr(1, line.find(']') - 1), {}});
+        else if (!sections.empty() && !line.empty() && line[0] != ';' && eq != std::string::npos)
+            sections.back().second[line.substr(0, eq)] = line.substr(eq + 1);
+    }
+    return sections;
 }
 
 inline uint32_t Alpha(const Quill::ImageLib::Image& img, int x, int y)

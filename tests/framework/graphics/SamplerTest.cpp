@@ -157,8 +157,8 @@ TEST(SamplerDraws, StretchedAndTurnedDrawsMatchTheScalarSampler) {
     }
 }
 
-// Stretching or turning an image into itself samples the picture as it was
-// before the draw, on every path, whichever way the rows overlap.
+// Drawing, stretching or turning an image into itself samples the picture as
+// it was before the draw, on every path, whichever way the rows overlap.
 TEST(SamplerDraws, DrawingIntoItselfReadsTheOriginal) {
     std::mt19937 rng(5);
     const std::vector<uint32_t> start = RandomPixels(rng, 30 * 30, 1);
@@ -166,6 +166,7 @@ TEST(SamplerDraws, DrawingIntoItselfReadsTheOriginal) {
     static const Rect all(0, 0, 30, 30);
     using Draw = void (*)(Image& dst, const Image& src);
     const Draw cases[] = {
+        [](Image& d, const Image& s) { d.Blt(s, 1, 1, all, white, 0, all); },
         [](Image& d, const Image& s) { d.StretchBlt(s, Rect(2, 1, 27, 28), Rect(3, 4, 17, 13), white, 0, false, all); },
         [](Image& d, const Image& s) { d.StretchBlt(s, Rect(5, 9, 11, 7), Rect(0, 0, 30, 30), white, 0, false, all); },
         [](Image& d, const Image& s) { d.StretchBlt(s, Rect(0, 3, 30, 20), Rect(4, 0, 13, 30), white, 1, true, all); },

@@ -77,17 +77,29 @@ struct Fixture : ::testing::Test {
         log.clear();
     }
     ~Fixture() override {
+        for (auto& w : added) manager.RemoveWidget(w.get());
         manager.RemoveWidget(&a);
         manager.RemoveWidget(&b);
     }
+    // Another widget on the manager at (x, y), taken off when the test ends.
+    Recorder& Add(const std::string& name, int x, int y, int w, int h) {
+        added.push_back(std::make_unique<Recorder>(name, &log));
+        added.back()->Resize(x, y, w, h);
+        manager.AddWidget(added.back().get());
+        return *added.back();
+    }
+    // Draws into a fresh 100 x 100 screen.
+    void UseScreen() { manager.SetDrawTarget(&screen); }
     bool Logged(const std::string& line) const {
         for (auto& l : log)
             if (l == line) return true;
         return false;
     }
     std::vector<std::string> log;
+    MemoryImage screen{100, 100};
     WidgetManager manager;
     Recorder a, b;
+    std::vector<std::unique_ptr<Recorder>> added;
 };
 
 using WidgetInput = Fixture;
@@ -208,9 +220,7 @@ TEST_F(WidgetInput, TabMovesFocusAndShiftTabMovesBack) {
 }
 
 TEST_F(WidgetInput, ModalBoundaryAndBlockedInputStopHits) {
-    Recorder top("top", &log);
-    top.Resize(0, 0, 10, 10);
-    manager.AddWidget(&top);
+    Recorder& top = Add("top", 0, 0, 10, 10);
     manager.SetModalWidget(&top);
     EXPECT_EQ(manager.GetWidgetAt(5, 5), &top);
     EXPECT_EQ(manager.GetWidgetAt(30, 30), nullptr); // a lies below the modal boundary
@@ -220,52 +230,42 @@ TEST_F(WidgetInput, ModalBoundaryAndBlockedInputStopHits) {
     EXPECT_EQ(manager.GetWidgetAt(5, 5), nullptr);
     top.mouseVisible = false;
     EXPECT_EQ(manager.GetWidgetAt(5, 5), &a);
-    manager.RemoveWidget(&top);
 }
 
 TEST_F(WidgetInput, UpdatePassSurvivesRemovalAndUpdatesEachWidgetOnce) {
-    Recorder c("c", &log);
-    manager.AddWidget(&c);
+    Recorder& c = Add("c", 0, 0, 0, 0);
     a.removeOnUpdate = &b;
     manager.UpdateAll();
     EXPECT_EQ(a.updateCount, 1);
     EXPECT_EQ(b.updateCount, 0);
     EXPECT_EQ(c.updateCount, 1);
     a.removeOnUpdate = nullptr;
-    manager.RemoveWidget(&c);
 }
 
 TEST_F(WidgetInput, OnlyDirtyWidgetsAreDrawnAndInvalidationSpreadsUpward) {
-    MemoryImage screen(100, 100);
-    manager.SetDrawTarget(&screen);
+    UseScreen();
     EXPECT_TRUE(manager.DrawDirtyWidgets());
     EXPECT_EQ(screen.GetBits()[0], 0xFFFF0000u);
     log.clear();
     EXPECT_FALSE(manager.DrawDirtyWidgets());
     EXPECT_TRUE(log.empty());
 
-    Recorder over("over", &log);
-    over.Resize(40, 0, 20, 20);
-    manager.AddWidget(&over);
+    Add("over", 40, 0, 20, 20);
     manager.DrawDirtyWidgets();
     log.clear();
     a.Invalidate(); // `over` overlaps a, so it is drawn again too
     manager.DrawDirtyWidgets();
     EXPECT_EQ(log, (std::vector<std::string>{"a: Draw", "over: Draw"}));
-    manager.RemoveWidget(&over);
 }
 
 // A widget may remove (and then delete) another one from its Draw, as it may
 // from its Update: the pass goes on with the widgets still in the list.
 TEST_F(WidgetInput, RemovingWidgetsWhileDrawingNeverDrawsThem) {
-    MemoryImage screen(100, 100);
-    manager.SetDrawTarget(&screen);
-    auto doomed = std::make_unique<Recorder>("doomed", &log);
-    doomed->Resize(0, 50, 10, 10);
-    manager.AddWidget(doomed.get());
+    UseScreen();
+    Recorder* doomed = &Add("doomed", 0, 50, 10, 10);
     b.onDraw = [&] {
-        manager.RemoveWidget(doomed.get());
-        doomed.reset();
+        manager.RemoveWidget(doomed);
+        added.clear();
     };
     log.clear();
     manager.DrawDirtyWidgets();
@@ -273,29 +273,20 @@ TEST_F(WidgetInput, RemovingWidgetsWhileDrawingNeverDrawsThem) {
     EXPECT_EQ(log, (std::vector<std::string>{"a: Draw", "b: Draw"}));
 
     // In the overlay pass, removing a widget below the walk skips no overlay widget.
-    Recorder first("first", &log), second("second", &log);
-    first.Resize(0, 50, 10, 10);
-    second.Resize(20, 50, 10, 10);
-    for (Recorder* w : {&first, &second}) {
-        manager.AddWidget(w);
-        w->SetOverlay(true);
-    }
+    Recorder &first = Add("first", 0, 50, 10, 10), &second = Add("second", 20, 50, 10, 10);
+    first.SetOverlay(true);
+    second.SetOverlay(true);
     first.onDraw = [&] { manager.RemoveWidget(&a); };
     log.clear();
     manager.DrawDirtyWidgets();
     EXPECT_EQ(log, (std::vector<std::string>{"a: Draw", "b: Draw", "first: Draw", "second: Draw"}));
     first.onDraw = nullptr;
-    manager.RemoveWidget(&first);
-    manager.RemoveWidget(&second);
 }
 
 TEST_F(WidgetInput, OverlayWidgetsAreDrawnEveryFrameOverACleanCopy) {
-    MemoryImage screen(100, 100);
-    manager.SetDrawTarget(&screen);
-    Recorder cursor("cursor", &log);
+    UseScreen();
+    Recorder& cursor = Add("cursor", 0, 0, 5, 5);
     cursor.fill = Color(0, 0, 255, 255);
-    cursor.Resize(0, 0, 5, 5);
-    manager.AddWidget(&cursor);
     cursor.SetOverlay(true);
     manager.DrawDirtyWidgets();
     EXPECT_EQ(screen.GetBits()[0], 0xFF0000FFu);
@@ -313,7 +304,6 @@ TEST_F(WidgetInput, OverlayWidgetsAreDrawnEveryFrameOverACleanCopy) {
     EXPECT_TRUE(manager.DrawDirtyWidgets());
     EXPECT_EQ(log, (std::vector<std::string>{"a: Draw", "b: Draw", "cursor: Draw"}));
     EXPECT_EQ(screen.GetBits()[0], 0xFFFF0000u);
-    manager.RemoveWidget(&cursor);
 }
 
 } // namespace
