@@ -107,6 +107,11 @@ protected:
         app = std::make_unique<TestApp>();
         return *app;
     }
+    // A stored whole-number setting, -1 when there is none.
+    static int32_t Stored(TestApp& a, const std::string& name) {
+        int32_t v = 0;
+        return a.RegistryReadInteger(name, v) ? v : -1;
+    }
     TestApp& InitApp() {
         TestApp& a = app ? *app : MakeApp();
         a.Init();

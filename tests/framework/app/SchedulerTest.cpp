@@ -247,9 +247,7 @@ TEST_F(SchedulerTest, ShutdownFromAnUpdateEndsStartAndWritesSettings) {
     EXPECT_GE(stopper.updates, 50);
     EXPECT_FALSE(a.running);
     EXPECT_EQ(a.completedCount, 1);
-    int32_t inProgress = -1;
-    EXPECT_TRUE(a.RegistryReadInteger("InProgress", inProgress));
-    EXPECT_EQ(inProgress, 0);
+    EXPECT_EQ(Stored(a, "InProgress"), 0);
 }
 
 } // namespace

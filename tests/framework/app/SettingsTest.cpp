@@ -37,14 +37,11 @@ TEST_F(SettingsTest, VolumesAreStoredAsWholePercentWithoutCreepingDown) {
         TestApp& a = MakeApp();
         a.musicVolume = c.volume;
         a.WriteSettings();
-        int32_t v = -1;
-        EXPECT_TRUE(a.RegistryReadInteger("MusicVolume", v));
-        EXPECT_EQ(v, c.stored);
+        EXPECT_EQ(Stored(a, "MusicVolume"), c.stored);
         // Reading back and writing again keeps the same number.
         a.ReadSettings();
         a.WriteSettings();
-        EXPECT_TRUE(a.RegistryReadInteger("MusicVolume", v));
-        EXPECT_EQ(v, c.stored);
+        EXPECT_EQ(Stored(a, "MusicVolume"), c.stored);
     }
 }
 
@@ -82,9 +79,7 @@ TEST_F(SettingsTest, MutedIsWrittenOnlyForAUserMute) {
         for (int i = 0; i < c.userMutes; ++i) a.Mute(false);
         for (int i = 0; i < c.autoMutes; ++i) a.Mute(true);
         a.WriteSettings();
-        int32_t v = -1;
-        EXPECT_TRUE(a.RegistryReadInteger("Muted", v));
-        EXPECT_EQ(v, c.stored);
+        EXPECT_EQ(Stored(a, "Muted"), c.stored);
     }
 }
 
@@ -93,9 +88,7 @@ TEST_F(SettingsTest, InProgressTellsWhetherTheLastRunEndedNormally) {
         TestApp& a = MakeApp();
         a.ReadSettings();
         EXPECT_TRUE(a.lastRunEndedNormally);
-        int32_t v = 0;
-        EXPECT_TRUE(a.RegistryReadInteger("InProgress", v));
-        EXPECT_EQ(v, 1);
+        EXPECT_EQ(Stored(a, "InProgress"), 1);
         a.shutdown = true; // the run dies here: nothing more is written
     }
     // The next run notices.
@@ -111,10 +104,8 @@ TEST_F(SettingsTest, InProgressTellsWhetherTheLastRunEndedNormally) {
 TEST_F(SettingsTest, ASubkeyNameIsStoredUnderThatSubkey) {
     TestApp& a = MakeApp();
     EXPECT_TRUE(a.RegistryWriteInteger("Options\\Level", 12));
-    int32_t v = 0;
-    EXPECT_TRUE(a.RegistryReadInteger("options\\LEVEL", v)); // names ignore case
-    EXPECT_EQ(v, 12);
-    EXPECT_FALSE(a.RegistryReadInteger("Level", v)); // not in the product key itself
+    EXPECT_EQ(Stored(a, "options\\LEVEL"), 12); // names ignore case
+    EXPECT_EQ(Stored(a, "Level"), -1);            // not in the product key itself
     EXPECT_NE(ReadText(SettingsFile()).find("4\tOptions\\Level\t12\n"), std::string::npos);
 }
 
@@ -138,8 +129,7 @@ TEST_F(SettingsTest, AnEmptyRegistryKeyTouchesNothing) {
     TestApp& a = MakeApp();
     a.registryKey.clear();
     EXPECT_FALSE(a.RegistryWriteInteger("ScreenMode", 1));
-    int32_t v = 0;
-    EXPECT_FALSE(a.RegistryReadInteger("ScreenMode", v));
+    EXPECT_EQ(Stored(a, "ScreenMode"), -1);
     a.WriteSettings();
     EXPECT_FALSE(std::ifstream(SettingsFile()).good());
 }

@@ -281,11 +281,8 @@ TEST_F(WindowMessagesTest, TheWindowSizeAndPlaceAreThePlayersAndAreRemembered) {
     a.Pump();
     Send(MSG_CLOSE);
     EXPECT_TRUE(a.shutdown);
-    int32_t w = 0, h = 0, x = 0, y = 0;
-    EXPECT_TRUE(a.RegistryReadInteger("PreferredWidth", w) && a.RegistryReadInteger("PreferredHeight", h));
-    EXPECT_TRUE(a.RegistryReadInteger("PreferredX", x) && a.RegistryReadInteger("PreferredY", y));
-    EXPECT_EQ(w * 10000 + h, 10240700);
-    EXPECT_EQ(x * 1000 + y, 120140);
+    EXPECT_EQ(Stored(a, "PreferredWidth") * 10000 + Stored(a, "PreferredHeight"), 10240700);
+    EXPECT_EQ(Stored(a, "PreferredX") * 1000 + Stored(a, "PreferredY"), 120140);
 }
 
 // When the application ends, a 3D choice changed during the run is kept, or
