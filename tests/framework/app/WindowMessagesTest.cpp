@@ -214,59 +214,52 @@ TEST_F(WindowMessagesTest, ALostDisplayRecoversAndRedrawsEverything) {
     EXPECT_EQ(a.GetWidgetManager()->GetDrawTarget(), a.GetDisplay()->GetScreenImage());
 }
 
-TEST_F(WindowMessagesTest, WindowPlacement) {
+// Where and how large the window opens: centred at 38.2 % of the desktop's
+// work area, or at the place and size the player left it, kept inside the
+// work area; full screen when not even the smallest window fits.
+TEST_F(WindowMessagesTest, WindowPlacementAndSize) {
+    const Rect desktop(0, 0, 1920, 1050);
     struct Case {
         Rect work;
-        int preferredX, preferredY;
+        int storedX, storedY, storedW, storedH; // -1: none stored
         int x, y; // outer top-left (the headless frame adds 8 x 31); -1: full screen
+        int w, h; // client size
     } cases[] = {
-        {Rect(0, 0, 1920, 1050), -1, -1, 556, 160}, // centred at 38.2 %
-        {Rect(100, 50, 1920, 1050), -1, -1, 656, 210},
-        {Rect(0, 0, 1920, 1050), -100, -100, 4, 4},     // stored off the top left
-        {Rect(0, 0, 1920, 1050), 5000, 5000, 1108, 415}, // stored off the bottom right
-        {Rect(0, 0, 808, 631), -1, -1, -1, -1},          // one pixel short of a window
-        {Rect(0, 0, 809, 632), -1, -1, 0, 0},
+        {desktop, -1, -1, -1, -1, 556, 160, 800, 600}, // centred at 38.2 %
+        {Rect(100, 50, 1920, 1050), -1, -1, -1, -1, 656, 210, 800, 600},
+        {desktop, -100, -100, -1, -1, 4, 4, 800, 600},     // stored off the top left
+        {desktop, 5000, 5000, -1, -1, 1108, 415, 800, 600}, // stored off the bottom right
+        {Rect(0, 0, 808, 631), -1, -1, -1, -1, -1, -1, 0, 0}, // one pixel short of a window
+        {Rect(0, 0, 809, 632), -1, -1, -1, -1, 0, 0, 800, 600},
+        {desktop, -1, -1, 1200, 900, 356, 45, 1200, 900},
+        {desktop, -1, -1, 1000, 600, 456, 160, 1000, 600},
+        {desktop, -1, -1, 3000, 2000, 4, 3, 1904, 1011}, // from a larger desktop: inside the work area
+        {desktop, -1, -1, 100, 100, 556, 160, 800, 600},     // too small to play in
+        {desktop, -1, -1, -5, 700, 556, 160, 800, 600},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.work.width << " " << c.preferredX);
+        SCOPED_TRACE(testing::Message() << c.work.width << " " << c.storedX << " " << c.storedW << "x" << c.storedH);
         platform->SetWorkArea(c.work);
         TestApp& a = MakeApp();
-        a.RegistryWriteInteger("PreferredX", c.preferredX);
-        a.RegistryWriteInteger("PreferredY", c.preferredY);
+        a.RegistryWriteInteger("PreferredX", c.storedX);
+        a.RegistryWriteInteger("PreferredY", c.storedY);
+        a.RegistryWriteInteger("PreferredWidth", c.storedW);
+        a.RegistryWriteInteger("PreferredHeight", c.storedH);
         a.RegistryEraseValue("ScreenMode"); // the last case wrote its own
         a.Init();
         EXPECT_EQ(a.forceFullscreen && platform->IsFullscreen(), c.x < 0);
         EXPECT_TRUE(c.x < 0 || (platform->WindowX() == c.x && platform->WindowY() == c.y))
             << platform->WindowX() << "," << platform->WindowY();
+        EXPECT_TRUE(c.x < 0 || (platform->ClientWidth() == c.w && platform->ClientHeight() == c.h))
+            << platform->ClientWidth() << "x" << platform->ClientHeight();
         app.reset();
     }
 }
 
-// The player sizes the window; the next run opens it at that size, kept
-// inside the desktop's work area. A full-screen run leaves the size alone.
-// Closing ends the application and remembers the window's size and place.
+// The player sizes the window, and the size is remembered; a full-screen
+// run leaves it alone. Closing ends the application and remembers the
+// window's size and place.
 TEST_F(WindowMessagesTest, TheWindowSizeAndPlaceAreThePlayersAndAreRemembered) {
-    struct Case {
-        int storedW, storedH; // -1: none stored
-        int w, h;             // the new window's client size
-    } cases[] = {
-        {-1, -1, 800, 600},      {1200, 900, 1200, 900}, {1000, 600, 1000, 600},
-        {3000, 2000, 1904, 1011}, // from a larger desktop: inside the 1920 x 1050 work area
-        {100, 100, 800, 600},     // too small to play in
-        {-5, 700, 800, 600},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.storedW << " x " << c.storedH);
-        platform->SetWorkArea(Rect(0, 0, 1920, 1050));
-        TestApp& a = MakeApp();
-        a.RegistryWriteInteger("ScreenMode", 0);
-        a.RegistryWriteInteger("PreferredWidth", c.storedW);
-        a.RegistryWriteInteger("PreferredHeight", c.storedH);
-        a.Init();
-        EXPECT_EQ(platform->ClientWidth(), c.w);
-        EXPECT_EQ(platform->ClientHeight(), c.h);
-        app.reset();
-    }
     TestApp& a = MakeApp();
     a.Init();
     platform->SetWindowSize(1024, 700); // the player drags an edge
