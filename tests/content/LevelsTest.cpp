@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 #include "framework/xml/XmlFile.h"
 
-#include <cmath>
 #include <cstdlib>
 #include <set>
 #include <sstream>

@@ -3,7 +3,6 @@
 #include "framework/app/AppTestSupport.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <vector>
 
