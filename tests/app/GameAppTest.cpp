@@ -1,22 +1,17 @@
 // The whole game, driven headlessly through its real main loop on the
-// manual clock, as a player would drive it: start-up, the menus, a game of
-// Classic from the level map through the first level into the second,
-// pausing, saving and continuing, losing to the clock, the high-score name,
-// the options and the way out.
+// manual clock, as a player would drive it: start-up, the menus and the
+// screens read between games, a game of Classic from the level map through
+// the first level into the second, pausing, saving and continuing, losing to
+// the clock, the high-score name, the options and the way out.
 #include "app/MainWidget.h"
-#include "app/support/GameDriver.h"
+#include "app/support/GameStory.h"
 
-#include "gameplay/AutoPlayer.h"
 #include "gameplay/EffectQueue.h"
-#include "gameplay/Game.h"
 #include "gameplay/GameSeams.h"
-#include "gameplay/GameState.h"
 #include "gameplay/MenuCommands.h"
 
 #include "engine/HighScoreTable.h"
 #include "engine/RandomInt.h"
-
-#include "framework/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -31,48 +26,8 @@ namespace {
 
 constexpr int kLoadingPasses = 200000;
 
-std::string TextOf(const MenuScreen& screen, const char* name) {
-    for (int i = 0; i < screen.textCount; ++i)
-        if (std::string(screen.texts[i].name) == name) return screen.texts[i].text;
-    return "(no text " + std::string(name) + ")";
-}
-
-class GameAppTest : public ::testing::Test {
+class GameAppTest : public GameStory {
 protected:
-    void SetUp() override {
-        if (!driver.HaveContent()) GTEST_SKIP() << "the game folder has not been built";
-    }
-
-    Game& game() { return TheGame(); }
-
-    // A new run up to the main menu, which has just begun to fade in: a
-    // player who clicks at once finds the next screen fully shown.
-    void LaunchToMainMenu() {
-        driver.Launch();
-        ASSERT_TRUE(driver.RunUntil([] { return GameState == State::MainMenu; }, kLoadingPasses));
-        driver.RunFrames(1);
-    }
-
-    // From the main menu: a mode's button, then the level map once it has faded in.
-    void StartModeToMap(const char* button) {
-        ASSERT_TRUE(driver.Click(game().menuMain, button));
-        ASSERT_EQ(GameState, State::LevelMap);
-        ASSERT_TRUE(driver.RunUntil([this] { return game().phase == Phase::Map && game().screenFade == 1.0f; }, 5000));
-    }
-
-    // The map's Start, then play until the round is under way.
-    void StartLevelFromMap() {
-        ASSERT_TRUE(driver.Click(game().menuMap, "btnStart"));
-        ASSERT_EQ(GameState, State::Playing);
-        ASSERT_TRUE(driver.RunUntil([this] { return game().phase == Phase::Playing; }, 20000));
-    }
-
-    // config.ini as a player who has reached `level` before would have it.
-    void OpenStagesUpTo(int level) {
-        testfiles::WriteText(driver.folder + "/config.ini",
-                             "[LANGUAGE]\nName=ENGLISH\n[GAMEPLAY]\nLastOpenedLevel=" + std::to_string(level) + "\n");
-    }
-
     // Ends the run through the main menu's Exit.
     void ExitFromMainMenu() {
         ASSERT_TRUE(driver.Click(game().menuMain, "btnExit"));
@@ -83,26 +38,14 @@ protected:
     // A player who reached stage 2 before: Classic from the main menu, level 7
     // (no tutorial) chosen on the map and started, a few shapes placed.
     void PlayLevelSevenABit() {
-        OpenStagesUpTo(7);
-        LaunchToMainMenu();
-        StartModeToMap("btnClassicGame");
+        ASSERT_TRUE(driver.LaunchToMainMenu(7));
+        ASSERT_TRUE(driver.OpenLevelMap("btnClassicGame"));
         ASSERT_TRUE(driver.Click(game().menuMap, "btnStage2"));
         ASSERT_EQ(game().levelNumber, 7);
-        StartLevelFromMap();
-        ASSERT_TRUE(Play([this] { return game().filledCount >= 4; }, 100000));
-        // Hands off: the last placement's button comes up.
-        driver.platform->SetPointerState(400, 300, 0);
-        driver.RunFrames(2);
-        ASSERT_EQ(GameState, State::Playing);
+        StartLevel(nullptr);
+        PlayABit(4);
         ASSERT_GT(game().score, 0);
     }
-
-    bool Play(const std::function<bool()>& done, int maxPasses) { return driver.Play(player, done, maxPasses); }
-
-    // A slow display: each frame stands for five updates, so a level of play
-    // takes few frames to draw.
-    GameDriver driver{20};
-    AutoPlayer player{TheGame(), *driver.platform};
 };
 
 TEST_F(GameAppTest, StartsUpThroughTheLoadingScreenToTheMainMenu) {
@@ -126,22 +69,15 @@ TEST_F(GameAppTest, StartsUpThroughTheLoadingScreenToTheMainMenu) {
     const uint32_t classic = driver.platform->LastFrame()[234 * 800 + 80];
     EXPECT_TRUE(((classic >> 16) & 0xFF) > 180 && (classic & 0xFF) < 120) << std::hex << classic;
 
-    // F1 shows the frame rate in the corner, and hides it again.
+    // F1 shows the frame rate in the corner.
     auto whiteInCorner = [this] {
-        int white = 0;
-        const std::vector<uint32_t>& frame = driver.platform->LastFrame();
-        for (int y = 0; y < 18; ++y)
-            for (int x = 0; x < 90; ++x) {
-                const uint32_t p = frame[static_cast<size_t>(y) * 800 + x];
-                white += ((p >> 16) & 0xFF) > 245 && ((p >> 8) & 0xFF) > 245 && (p & 0xFF) > 245;
-            }
-        return white;
+        return MeanOver(0, 0, 90, 18, [](int r, int g, int b) { return r > 245 && g > 245 && b > 245; });
     };
-    const int plain = whiteInCorner();
+    const double plain = whiteInCorner();
     driver.KeyDown(Quill::VK_F1);
     driver.RunFrames(1);
     EXPECT_EQ(ShowFps, 1);
-    EXPECT_GT(whiteInCorner(), plain + 20) << "white letters in the corner";
+    EXPECT_GT(whiteInCorner(), plain + 20.0 / (90 * 18)) << "white letters in the corner";
     EXPECT_TRUE(driver.SaveFrame("frame_rate.png"));
     EXPECT_EQ(driver.ReadFile("app.log").find("... FAILED"), std::string::npos) << driver.ReadFile("app.log");
     // The high-score pages are titled by mode, Relax included.
@@ -183,11 +119,11 @@ TEST(MainWidgetTest, TypedCharactersAreSignExtended) {
 }
 
 TEST_F(GameAppTest, ClassicFromTheMapThroughTheTutorialIntoLevelTwo) {
-    LaunchToMainMenu();
-    StartModeToMap("btnClassicGame");
+    ASSERT_TRUE(driver.LaunchToMainMenu());
+    ASSERT_TRUE(driver.OpenLevelMap("btnClassicGame"));
     EXPECT_EQ(game().gameMode, Mode::Classic);
     EXPECT_TRUE(driver.SaveFrame("level_map.png"));
-    StartLevelFromMap();
+    StartLevel(nullptr);
     EXPECT_EQ(game().levelNumber, 1);
     EXPECT_EQ(game().tutorialOn, 1);
 
@@ -233,7 +169,7 @@ TEST_F(GameAppTest, PausedSavedContinuedAndLostToTheClock) {
     ASSERT_TRUE(driver.Click(game().menuHighScores, "btnClose"));
     ExitFromMainMenu();
 
-    LaunchToMainMenu();
+    ASSERT_TRUE(driver.LaunchToMainMenu());
     driver.Activate(false); // elsewhere a lost focus changes nothing
     EXPECT_EQ(GameState, State::MainMenu);
     driver.Activate(true);
@@ -296,7 +232,7 @@ TEST_F(GameAppTest, ClosedInPlayTheNextStartOffersToContinue) {
         ASSERT_TRUE(driver.RunToShutdown(10));
         driver.Close();
 
-        LaunchToMainMenu();
+        ASSERT_TRUE(driver.LaunchToMainMenu());
         ASSERT_TRUE(driver.Click(game().menuMain, "btnClassicGame"));
         ASSERT_EQ(GameState, State::ContinueConfirm);
         driver.RunFrames(1);
@@ -331,48 +267,58 @@ TEST_F(GameAppTest, InstantClicksTakeShapesFromThePanel) {
     EXPECT_EQ(taken, 10);
 }
 
-// Escape is the way back on every screen that has one, and pauses play.
+// The screens a player reads between games, one after the other from the
+// main menu: each button leads where its caption says, Escape is the way
+// back on every screen that has one, and each screen's frame is kept to be
+// looked at. Then into a level: Escape resumes play and pauses it.
 TEST_F(GameAppTest, EscapeIsEachScreensWayBack) {
-    LaunchToMainMenu();
+    ASSERT_TRUE(driver.LaunchToMainMenu());
+    Game& g = game();
     struct Step {
-        const MenuScreen* screen; // clicked first, when there is one
+        MenuScreen* screen;
         const char* button;
-        int32_t before, after;
+        int32_t state;
+        const char* frame;    // saved when set
+        int32_t escapeTo = 0; // Escape pressed then, when set
     } steps[] = {
-        {&game().menuMain, "btnOptions", State::Options, State::MainMenu},
-        {&game().menuMain, "btnInstructions", State::Instructions1, State::MainMenu},
-        {&game().menuMain, "btnHighScores", State::HighScores, State::MainMenu},
-        {&game().menuMain, "btnOptions", State::Options, State::MainMenu},
-        {&game().menuMain, "btnClassicGame", State::LevelMap, State::MainMenu},
+        {&g.menuMain, "btnInstructions", State::Instructions1, "instructions1.png", State::MainMenu},
+        {&g.menuMain, "btnInstructions", State::Instructions1, nullptr},
+        {&g.menuInstructions, "btnNext", State::Instructions2, "instructions2.png"},
+        {&g.menuInstructions2, "btnNext", State::Instructions3, "instructions3.png"},
+        {&g.menuInstructions3, "btnClose", State::MainMenu, nullptr},
+        {&g.menuMain, "btnOptions", State::Options, nullptr, State::MainMenu},
+        {&g.menuMain, "btnOptions", State::Options, nullptr},
+        // The credits close back to the options.
+        {&g.menuOptions, "btnCredits", State::Credits, "credits.png", State::Options},
+        {&g.menuOptions, "btnCredits", State::Credits, nullptr},
+        {&g.menuCredits, "btnOk", State::Options, nullptr},
+        {&g.menuOptions, "btnClose", State::MainMenu, nullptr},
+        {&g.menuMain, "btnHighScores", State::HighScores, nullptr, State::MainMenu},
+        {&g.menuMain, "btnHighScores", State::HighScores, nullptr},
+        {&g.menuHighScores, "btnClear", State::ClearScoresConfirm, "clear_scores.png"},
+        {&g.menuClearConfirmation, "btnNo", State::HighScores, nullptr},
+        {&g.menuHighScores, "btnClose", State::MainMenu, nullptr},
+        {&g.menuMain, "btnClassicGame", State::LevelMap, nullptr, State::MainMenu},
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(step.button);
         ASSERT_TRUE(driver.Click(*step.screen, step.button));
-        ASSERT_EQ(GameState, step.before);
+        ASSERT_EQ(GameState, step.state);
+        if (step.frame) {
+            driver.platform->MovePointer(5, 5);
+            driver.RunFrames(2);
+            EXPECT_TRUE(driver.SaveFrame(step.frame));
+        }
+        if (!step.escapeTo) continue;
         driver.KeyDown(Quill::VK_ESCAPE);
-        EXPECT_EQ(GameState, step.after);
+        EXPECT_EQ(GameState, step.escapeTo);
         driver.RunFrames(20);
         EXPECT_EQ(game().screenFade, 1.0f) << "the screen shows whole";
     }
-    ASSERT_TRUE(driver.Click(game().menuMain, "btnOptions"));
-    ASSERT_TRUE(driver.Click(game().menuOptions, "btnCredits"));
-    driver.KeyDown(Quill::VK_ESCAPE);
-    EXPECT_EQ(GameState, State::Options) << "the credits close back to the options";
-    driver.KeyDown(Quill::VK_ESCAPE);
 
-    StartModeToMap("btnClassicGame");
-    StartLevelFromMap();
-    driver.KeyDown(Quill::VK_ESCAPE);
-    EXPECT_EQ(GameState, State::Paused);
-    driver.KeyDown(Quill::VK_ESCAPE);
-    EXPECT_EQ(GameState, State::Playing);
-}
-
-// Paused while the level fades in, the pause screen shows whole, and so does
-// the menu after the game is ended from it.
-TEST_F(GameAppTest, PausedDuringTheOpeningFadeNothingStaysBlack) {
-    LaunchToMainMenu();
-    StartModeToMap("btnClassicGame");
+    // Paused (by the lost focus) while the level fades in, the pause screen
+    // shows whole, and so does the menu after the game is ended from it.
+    ASSERT_TRUE(driver.OpenLevelMap("btnClassicGame"));
     ASSERT_TRUE(driver.Click(game().menuMap, "btnStart"));
     ASSERT_EQ(GameState, State::Playing);
     ASSERT_LT(game().screenFade, 1.0f);
@@ -381,6 +327,10 @@ TEST_F(GameAppTest, PausedDuringTheOpeningFadeNothingStaysBlack) {
     driver.Activate(true);
     driver.RunFrames(1);
     EXPECT_EQ(game().screenFade, 1.0f);
+    driver.KeyDown(Quill::VK_ESCAPE);
+    EXPECT_EQ(GameState, State::Playing);
+    driver.KeyDown(Quill::VK_ESCAPE);
+    EXPECT_EQ(GameState, State::Paused);
     ASSERT_TRUE(driver.Click(game().menuPause, "btnEnd"));
     driver.RunFrames(30);
     EXPECT_NE(GameState, State::Paused);
@@ -390,7 +340,7 @@ TEST_F(GameAppTest, PausedDuringTheOpeningFadeNothingStaysBlack) {
 // Alt+Enter switches the screen mode; the option box, config.ini and the
 // settings follow the real mode each time.
 TEST_F(GameAppTest, TheFullScreenBoxFollowsAltEnter) {
-    LaunchToMainMenu();
+    ASSERT_TRUE(driver.LaunchToMainMenu());
     GameApp* app = driver.App();
     for (int press = 0; press < 3; ++press) {
         SCOPED_TRACE(press);
@@ -407,7 +357,7 @@ TEST_F(GameAppTest, TheFullScreenBoxFollowsAltEnter) {
 }
 
 TEST_F(GameAppTest, OptionsActAtOnceAndAreThereInTheNextRun) {
-    LaunchToMainMenu();
+    ASSERT_TRUE(driver.LaunchToMainMenu());
     GameApp* app = driver.App();
     EXPECT_FALSE(app->windowIsWindowed) << "full screen without a config.ini";
     EXPECT_TRUE(app->Is3DActive());
@@ -437,7 +387,7 @@ TEST_F(GameAppTest, OptionsActAtOnceAndAreThereInTheNextRun) {
     EXPECT_NE(config.find("btnFullScreen=0"), std::string::npos) << config;
     EXPECT_NE(config.find("btn3DHardware=0"), std::string::npos) << config;
 
-    LaunchToMainMenu();
+    ASSERT_TRUE(driver.LaunchToMainMenu());
     EXPECT_TRUE(driver.App()->windowIsWindowed);
     EXPECT_FALSE(driver.App()->Is3DActive());
     EXPECT_EQ(TheEffectQueue().ParticleCount(), 5);

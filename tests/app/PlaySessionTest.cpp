@@ -40,6 +40,14 @@ void GiveThePlayerFiles(const GameDriver& d) {
     testfiles::WriteText(d.folder + "/saved.ini", "; kept as it is\n");
 }
 
+// A new run of `d` that is to replay `recording` at `speed` times the pace of play.
+DrivenGameApp& LaunchReplay(GameDriver& d, const Recording& recording, double speed) {
+    DrivenGameApp& app = d.Launch();
+    app.speedFactor = speed;
+    app.replay = std::make_unique<Recording>(recording);
+    return app;
+}
+
 TEST(PlaySessionTest, ADemoLevelRecordedOnOneScheduleReplaysAlikeOnOthers) {
     Recording recorded;
     int recordFrames = 0;
@@ -75,13 +83,12 @@ TEST(PlaySessionTest, ADemoLevelRecordedOnOneScheduleReplaysAlikeOnOthers) {
         double speed;
     } schedules[] = {{75, 12}, {144, 40}, {30, 400}};
     for (const Schedule& s : schedules) {
+        SCOPED_TRACE(s.hz);
         GameDriver d(s.hz);
         GiveThePlayerFiles(d);
-        DrivenGameApp& app = d.Launch();
+        DrivenGameApp& app = LaunchReplay(d, recorded, s.speed);
         const PlayerFiles before(d);
-        app.speedFactor = s.speed;
-        app.replay = std::make_unique<Recording>(recorded);
-        ASSERT_TRUE(d.RunToShutdown(kPasses)) << s.hz;
+        ASSERT_TRUE(d.RunToShutdown(kPasses));
         EXPECT_EQ(app.sessionExitCode, 0) << app.sessionReport;
         EXPECT_NE(app.sessionReport.find("as recorded"), std::string::npos) << app.sessionReport;
         const PlaySummary end = PlaySession::Summarize();
@@ -96,11 +103,9 @@ TEST(PlaySessionTest, ADemoLevelRecordedOnOneScheduleReplaysAlikeOnOthers) {
     // notices and says so.
     {
         GameDriver d(60);
-        DrivenGameApp& app = d.Launch();
-        app.speedFactor = 20;
         Recording other = recorded;
         other.seed ^= 1;
-        app.replay = std::make_unique<Recording>(other);
+        DrivenGameApp& app = LaunchReplay(d, other, 20);
         ASSERT_TRUE(d.RunToShutdown(kPasses));
         EXPECT_EQ(app.sessionExitCode, 1) << app.sessionReport;
         EXPECT_NE(app.sessionReport.find("went its own way"), std::string::npos) << app.sessionReport;
@@ -161,9 +166,7 @@ TEST(PlaySessionTest, AGamePlayedByHandReplaysAlikeOnAnotherSchedule) {
         EXPECT_GT(kinds[RecordedInput::Pointer], 10);
     }
     GameDriver d(60);
-    DrivenGameApp& app = d.Launch();
-    app.speedFactor = 15;
-    app.replay = std::make_unique<Recording>(recorded);
+    DrivenGameApp& app = LaunchReplay(d, recorded, 15);
     ASSERT_TRUE(d.RunToShutdown(kPasses));
     EXPECT_EQ(app.sessionExitCode, 0) << app.sessionReport;
     EXPECT_NE(app.sessionReport.find("as recorded"), std::string::npos) << app.sessionReport;

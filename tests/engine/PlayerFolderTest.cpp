@@ -135,11 +135,4 @@ TEST_F(PlayerFolderTest, WithNowhereToWriteTheGameRunsAndSaysSo) {
     EXPECT_TRUE(Quill::FindFiles(game + "/*").empty());
 }
 
-TEST_F(PlayerFolderTest, BeforeAChoiceTheWorkingFolderServes) {
-    EXPECT_EQ(PlayerFolder(), work.Path());
-    EXPECT_EQ(GameDataFolder(), work.Path());
-    EXPECT_TRUE(PlayerFolderWritable());
-    EXPECT_EQ(PlayerFileToRead("x.ini"), work.File("x.ini"));
-}
-
 } // namespace

@@ -12,9 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <map>
-#include <set>
-#include <unistd.h>
 
 using namespace soundtest;
 
@@ -23,7 +22,6 @@ namespace {
 class SoundEventsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(chdir(dir.path.c_str()), 0);
         AppLogResetForTests();
         ResetSoundEvents();
         manager.requireFile = true;
@@ -31,16 +29,10 @@ protected:
         SeedRandom(7);
         Quill::MakeFolder("Sound");
     }
-    void TearDown() override {
-        ResetSoundEvents();
-        ASSERT_EQ(chdir("/"), 0);
-    }
-    void Script(const std::string& text) { WriteBytes(dir / "sound.ini", Bytes(text.begin(), text.end())); }
-    void SoundFile(const std::string& name) { WriteBytes(dir / name, Wav16(1, 22050, {1, 2, 3})); }
-    std::string Log() {
-        Bytes b = ReadBytes(dir / "app.log");
-        return std::string(b.begin(), b.end());
-    }
+    void TearDown() override { ResetSoundEvents(); }
+    void Script(const std::string& text) { WriteText("sound.ini", text); }
+    void SoundFile(const std::string& name) { WriteBytes(name, Wav16(1, 22050, {1, 2, 3})); }
+    std::string Log() { return ReadText("app.log"); }
     std::vector<std::string> EventNames() {
         std::vector<std::string> names;
         const SoundEvents& t = GetSoundEvents();
@@ -48,11 +40,9 @@ protected:
         return names;
     }
 
-    TempFolder dir;
+    TempWorkFolder work;
     StubSoundManager manager;
 };
-
-std::string Repeat(char c, size_t n) { return std::string(n, c); }
 
 } // namespace
 
@@ -76,17 +66,17 @@ TEST_F(SoundEventsTest, ScriptsGiveTheirEvents) {
         {"a volume that is no number", "[v]\nvolume=loud\nfile0=a\n", {"v"}, 1, 0.0f},
         {"lines that are no headers", "; comment\nfile0=a\n [indented]\n\n[ok]\r\nfile0=a\r\n", {"ok"}, 1, 1.0f},
         {"a header without its bracket", "[open\n[]\n", {"ope", ""}, 0, 1.0f},
-        {"a long name is cut", "[" + Repeat('n', 80) + "]\nfile0=a\n", {Repeat('n', 59)}, 0, 1.0f},
+        {"a long name is cut", "[" + std::string(80, 'n') + "]\nfile0=a\n", {std::string(59, 'n')}, 0, 1.0f},
         // Both headers are events; the INI lookup of the name reads the first section for both.
         {"two sections of one name", "[b]\nvolume=0.5\nfile0=a\n[b]\nvolume=0.25\nfile0=b\nfile1=c\n", {"b", "b"}, 1,
          0.5f},
-        {"an over-long line is skipped whole", "[a]\n" + Repeat('z', 300) + "[b]\n" + Repeat('[', 600) + "\n[c]\n",
+        {"an over-long line is skipped whole", "[a]\n" + std::string(300, 'z') + "[b]\n" + std::string(600, '[') + "\n[c]\n",
          {"a", "c"}, 0, 1.0f},
         {"no script", "", {}, 0, 0.0f},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        std::remove((dir / "sound.ini").c_str());
+        std::remove("sound.ini");
         if (!c.script.empty()) Script(c.script);
         ASSERT_TRUE(LoadSoundEvents("sound.ini"));
         EXPECT_EQ(EventNames(), c.events);
@@ -151,10 +141,7 @@ TEST_F(SoundEventsTest, NoDeviceIsLoggedOnceHoweverOftenSoundsPlay) {
         LoadSoundEvents("sound.ini");
         for (int i = 0; i < 50; ++i) EXPECT_FALSE(PlaySoundEvent("place"));
         const std::string log = Log();
-        size_t lines = 0;
-        for (size_t at = log.find("no audio device"); at != std::string::npos; at = log.find("no audio device", at + 1))
-            ++lines;
-        EXPECT_EQ(lines, runs) << log; // the log file is shared by the runs
+        EXPECT_EQ(CountOf(log, "no audio device"), runs) << log; // the log file is shared by the runs
         EXPECT_EQ(log.find("FAILED"), std::string::npos) << log;
     }
 }
@@ -176,12 +163,12 @@ TEST_F(SoundEventsTest, TheSoundTableHoldsAHundred) {
 }
 
 TEST_F(SoundEventsTest, PathsThatCannotBeKeptAreCutOrRefused) {
-    Script("[x]\nfile0=" + Repeat('f', 250) + "\nvolume=" + Repeat('9', 250) + "\n");
+    Script("[x]\nfile0=" + std::string(250, 'f') + "\nvolume=" + std::string(250, '9') + "\n");
     LoadSoundEvents("sound.ini");
-    EXPECT_EQ(std::string(GetSoundEvents().events[0].files[0]), Repeat('f', 59));
+    EXPECT_EQ(std::string(GetSoundEvents().events[0].files[0]), std::string(59, 'f'));
     EXPECT_EQ(PickEventSound("x"), -1); // no such file, and no id spent
-    std::string longName = "Sound\\" + Repeat('l', 60) + ".wav";
-    SoundFile("Sound/" + Repeat('l', 60) + ".wav");
+    std::string longName = "Sound\\" + std::string(60, 'l') + ".wav";
+    SoundFile("Sound/" + std::string(60, 'l') + ".wav");
     EXPECT_FALSE(LoadSound(longName.c_str()));
     EXPECT_EQ(FindOrLoadSound(longName.c_str()), -1);
     EXPECT_FALSE(LoadSound(nullptr));
@@ -206,7 +193,7 @@ TEST_F(SoundEventsTest, TheFolderSkipsTheDecodedCopiesOfItsOggFiles) {
     {
         Quill::QuillAppBase app;
         app.soundManager = std::make_unique<Quill::DSoundManager>(std::make_shared<Quill::Mixer>());
-        WriteBytes(dir / "Sound/tone.ogg", ReadBytes(std::string(VELMORA_FIXTURES) + "/sound/tone440.ogg"));
+        WriteBytes("Sound/tone.ogg", ReadBytes(std::string(VELMORA_FIXTURES) + "/sound/tone440.ogg"));
         SoundFile("Sound/b.wav");
         for (int start = 0; start < 2; ++start) {
             SCOPED_TRACE(start);
@@ -230,8 +217,7 @@ TEST_F(SoundEventsTest, InitReadsTheVolumesAndTheScript) {
     EXPECT_FLOAT_EQ(GetSoundEvents().musicVolume, 0.8f);
     EXPECT_FLOAT_EQ(GetSoundEvents().sfxVolume, 0.75f);
     EXPECT_EQ(GetSoundEvents().eventCount, 2u);
-    std::string config = "[OPTIONS]\nMusicVolume=0.25\nSfxVolume=0.5\n";
-    WriteBytes(dir / "config.ini", Bytes(config.begin(), config.end()));
+    WriteText("config.ini", "[OPTIONS]\nMusicVolume=0.25\nSfxVolume=0.5\n");
     InitSounds();
     EXPECT_FLOAT_EQ(GetSoundEvents().musicVolume, 0.25f);
     EXPECT_FLOAT_EQ(GetSoundEvents().sfxVolume, 0.5f);
@@ -245,7 +231,7 @@ TEST_F(SoundEventsTest, AMutedApplicationIsSilent) {
         Quill::QuillAppBase app;
         auto mixer = std::make_shared<Quill::Mixer>();
         app.soundManager = std::make_unique<Quill::DSoundManager>(mixer);
-        WriteBytes(dir / "Sound/tone.wav", Wav16(1, 44100, std::vector<int16_t>(2000, 10000)));
+        WriteBytes("Sound/tone.wav", Wav16(1, 44100, std::vector<int16_t>(2000, 10000)));
         Script("[tone]\nfile0=Sound\\tone.wav\n");
         LoadSoundEvents("sound.ini");
         EXPECT_TRUE(SetSfxVolume(1.0f));

@@ -67,12 +67,13 @@ protected:
     uint32_t Pixel(int x, int y) { return screen.GetBits()[y * ScreenW + x]; }
     std::string Log() { return ReadText("app.log"); }
 
-    // The smallest rectangle holding every pixel that is not the background.
-    Quill::Rect Painted() {
+    // The smallest rectangle holding every pixel that is not the background
+    // (with `only`, every pixel of that colour).
+    Quill::Rect Painted(uint32_t only = Background) {
         int l = ScreenW, t = ScreenH, r = -1, b = -1;
         for (int y = 0; y < ScreenH; ++y)
             for (int x = 0; x < ScreenW; ++x)
-                if (Pixel(x, y) != Background) l = std::min(l, x), t = std::min(t, y), r = std::max(r, x), b = y;
+                if (only == Background ? Pixel(x, y) != Background : Pixel(x, y) == only) l = std::min(l, x), t = std::min(t, y), r = std::max(r, x), b = y;
         return r < 0 ? Quill::Rect() : Quill::Rect(l, t, r - l + 1, b - t + 1);
     }
 

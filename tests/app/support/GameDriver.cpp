@@ -36,6 +36,13 @@ namespace {
 // What the game writes for itself; never linked from the built folder.
 const std::set<std::string> kOwnFiles = {"velmora", "app.log", "config.ini", "scores.ini", "saved.ini"};
 
+const MenuButton* FindButton(const MenuScreen& screen, const char* name) {
+    for (int i = 0; i < screen.buttonCount; ++i)
+        if (std::string(screen.buttons[i].name) == name) return &screen.buttons[i];
+    ADD_FAILURE() << "no button " << name;
+    return nullptr;
+}
+
 } // namespace
 
 bool PrepareGameFolder(const std::string& folder, bool copyProgram) {
@@ -184,15 +191,32 @@ bool GameDriver::Play(AutoPlayer& player, const std::function<bool()>& done, int
         maxPasses);
 }
 
+bool GameDriver::LaunchToMainMenu(int levelsOpen) {
+    if (levelsOpen > 0)
+        testfiles::WriteText(folder + "/config.ini", "[LANGUAGE]\nName=ENGLISH\n[GAMEPLAY]\nLastOpenedLevel=" +
+                                                         std::to_string(levelsOpen) + "\n");
+    Launch();
+    if (!RunUntil([] { return GameState == State::MainMenu; }, 200000)) return false;
+    RunFrames(1);
+    return true;
+}
+
+bool GameDriver::OpenLevelMap(const char* modeButton) {
+    Game& game = TheGame();
+    return Click(game.menuMain, modeButton) && GameState == State::LevelMap &&
+           RunUntil([&] { return game.phase == Phase::Map && game.screenFade == 1.0f; }, 5000);
+}
+
+bool GameDriver::PointAt(const MenuScreen& screen, const char* button) {
+    const MenuButton* b = FindButton(screen, button);
+    if (b) platform->MovePointer(static_cast<int>(b->xc * 800.0f), static_cast<int>(b->yc * 600.0f));
+    return b;
+}
+
 bool GameDriver::Click(const MenuScreen& screen, const char* button) {
-    for (int i = 0; i < screen.buttonCount; ++i) {
-        const MenuButton& b = screen.buttons[i];
-        if (std::string(b.name) != button) continue;
-        ClickAt(static_cast<int>(b.xc * 800.0f), static_cast<int>(b.yc * 600.0f));
-        return true;
-    }
-    ADD_FAILURE() << "no button " << button;
-    return false;
+    const MenuButton* b = FindButton(screen, button);
+    if (b) ClickAt(static_cast<int>(b->xc * 800.0f), static_cast<int>(b->yc * 600.0f));
+    return b;
 }
 
 void GameDriver::ClickAt(int x, int y, uint32_t button) {
@@ -231,3 +255,9 @@ bool GameDriver::SaveFrame(const std::string& name) const {
 }
 
 std::string GameDriver::ReadFile(const std::string& name) const { return testfiles::ReadText(folder + "/" + name); }
+
+std::string GameDriver::TextOf(const MenuScreen& screen, const char* name) {
+    for (int i = 0; i < screen.textCount; ++i)
+        if (std::string(screen.texts[i].name) == name) return screen.texts[i].text;
+    return "(no text " + std::string(name) + ")";
+}

@@ -81,8 +81,17 @@ public:
     // Passes until `done`, the autoplayer steering once before every gameplay tick.
     bool Play(AutoPlayer& player, const std::function<bool()>& done, int maxPasses);
 
-    // Moves the pointer to the centre of the named button of `screen` and
-    // clicks it there (press and release). False when there is no such button.
+    // A new run up to the main menu, which has just begun to fade in (a
+    // player who clicks at once finds the next screen fully shown). With
+    // `levelsOpen`, config.ini says first that the player reached that level.
+    bool LaunchToMainMenu(int levelsOpen = 0);
+    // From the main menu: a mode's button, then the level map once it has faded in.
+    bool OpenLevelMap(const char* modeButton);
+
+    // Moves the pointer to the centre of the named button of `screen`, and
+    // with Click clicks it there (press and release). False when there is no
+    // such button.
+    bool PointAt(const MenuScreen& screen, const char* button);
     bool Click(const MenuScreen& screen, const char* button);
     // A click with one mouse button (MOUSE_LEFT by default).
     void ClickAt(int x, int y, uint32_t button = Quill::MOUSE_LEFT);
@@ -95,6 +104,8 @@ public:
     bool SaveFrame(const std::string& name) const;
     // A file of the working folder ("" when it is missing).
     std::string ReadFile(const std::string& name) const;
+    // The text of the named text element of `screen`.
+    static std::string TextOf(const MenuScreen& screen, const char* name);
 
     VsyncHeadlessPlatform* platform = nullptr;
     std::string folder;

@@ -3,24 +3,18 @@
 // old working folder restored (and the temporary one removed) afterwards.
 // Tests run in parallel processes, so each test needs a folder of its own.
 // Also the file and log helpers the engine tests share.
+#include "framework/support/TestFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <unistd.h>
 
 #include <climits>
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 
-// A whole file as bytes ("" when it is missing), and a file written whole.
-inline std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-inline void WriteText(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
+using testfiles::ReadText;
+using testfiles::WriteText;
+
 // How many times `what` stands in `text`.
 inline size_t CountOf(const std::string& text, const std::string& what) {
     size_t n = 0;
@@ -33,22 +27,18 @@ public:
     TempWorkFolder() {
         char old[PATH_MAX];
         if (getcwd(old, sizeof old)) previous = old;
-        char pattern[] = "/tmp/velmora_work_XXXXXX";
-        if (mkdtemp(pattern)) folder = pattern;
-        EXPECT_FALSE(folder.empty());
-        EXPECT_EQ(chdir(folder.c_str()), 0);
+        EXPECT_EQ(chdir(folder.path.c_str()), 0);
     }
     ~TempWorkFolder() {
         if (!previous.empty() && chdir(previous.c_str()) != 0) ADD_FAILURE() << "cannot go back to " << previous;
-        if (!folder.empty()) std::system(("rm -rf '" + folder + "'").c_str());
     }
     TempWorkFolder(const TempWorkFolder&) = delete;
     TempWorkFolder& operator=(const TempWorkFolder&) = delete;
 
-    const std::string& Path() const { return folder; }
-    std::string File(const std::string& name) const { return folder + "/" + name; }
+    const std::string& Path() const { return folder.path; }
+    std::string File(const std::string& name) const { return folder / name; }
 
 private:
     std::string previous;
-    std::string folder;
+    testfiles::TempFolder folder; // removed after the way back
 };
