@@ -151,11 +151,6 @@ TEST_F(GameAppTest, PausedSavedContinuedAndLostToTheClock) {
     driver.RunFrames(200); // ten seconds away
     driver.Activate(true);
     EXPECT_EQ(GameState, State::Paused) << "back only when the player says so";
-    // Options from the pause screen return to it.
-    ASSERT_TRUE(driver.Click(game().menuPause, "btnOptions"));
-    EXPECT_EQ(GameState, State::Options);
-    ASSERT_TRUE(driver.Click(game().menuOptions, "btnClose"));
-    EXPECT_EQ(GameState, State::Paused);
     ASSERT_TRUE(driver.Click(game().menuPause, "btnResume"));
     EXPECT_EQ(GameState, State::Playing);
     driver.RunFrames(1);

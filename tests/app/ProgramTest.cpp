@@ -106,7 +106,6 @@ TEST(ProgramTest, AnswersVersionHelpAndBadOptions) {
         {"--version", 0, "velmora 2.1"},
         {"--help", 0, "--screenshot"},
         {"--no-such-option", 2, "unknown option '--no-such-option'"},
-        {"--frames ten", 2, "--frames"},
     };
     for (const Case& c : cases) {
         ProgramRun run = RunVelmora(folder.path, c.arguments);
