@@ -1,7 +1,5 @@
 #include "TextureFixture.h"
 
-#include <cmath>
-
 using namespace texturetest;
 using Quill::Rect;
 
