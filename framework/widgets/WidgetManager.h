@@ -107,7 +107,6 @@ private:
     // widgets are removed, so that the pass goes on with the next one.
     int walkIndex = -1;
     bool hadOverlay = false;
-    bool hadDirtyOverlay = false;
 };
 
 } // namespace Quill
