@@ -77,6 +77,7 @@ void TextureManager::Reset() {
 void TextureManager::ClearTable() {
     std::lock_guard<std::mutex> guard(tableLock);
     slotByPath.clear();
+    failedPaths.clear();
     for (int i = 0; i < count; ++i) {
         textures[i].reset();
         names[i][0] = '\0';
@@ -119,9 +120,19 @@ Image* TextureManager::LoadPath(const std::string& path) {
         auto found = slotByPath.find(path);
         if (found != slotByPath.end()) return textures[found->second].get();
     }
+    const uint64_t stamp = Quill::LastWriteTime(path);
+    {
+        std::lock_guard<std::mutex> guard(tableLock);
+        auto failed = failedPaths.find(path);
+        if (failed != failedPaths.end() && failed->second == stamp) return nullptr;
+    }
     // Decoding takes long; the main thread keeps drawing meanwhile.
     std::unique_ptr<Image> image = LoadImageFile(path);
     if (!image) {
+        {
+            std::lock_guard<std::mutex> guard(tableLock);
+            failedPaths[path] = stamp;
+        }
         AppLogf(LogTime, "Loading image: '%s' ... FAILED", path.c_str());
         return nullptr;
     }

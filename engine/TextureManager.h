@@ -190,6 +190,10 @@ private:
     std::string paths[MaxTextures];
     std::unordered_map<std::string_view, int> slotByPath;
     int count = 0;
+    // Pictures that could not be loaded, with their file's time then: tried
+    // and logged again only once the file has changed (or the table was
+    // cleared), not on every frame that draws them.
+    std::unordered_map<std::string, uint64_t> failedPaths;
 
     // The folder preload of the loading thread.
     std::vector<std::string> fileList;
