@@ -5,39 +5,19 @@
 #include <cstring>
 #include <set>
 
-namespace {
-
-// The level's tables hold only what the level may use.
-void ExpectConsistentLevel(const Game& g) {
-    ASSERT_TRUE(g.cellCount >= 0 && g.cellCount <= kMaxCells && g.shapeClassCount <= kMaxClasses &&
-                g.classCount <= kMaxClasses);
-    for (int i = 0; i < g.cellCount; ++i) {
-        const ShapeCell& c = g.cells[i];
-        ASSERT_TRUE(c.classIndex >= 0 && c.classIndex < g.shapeClassCount) << "cell " << i;
-        ASSERT_TRUE(c.shape >= 0 && c.shape < g.levelClasses[c.classIndex].shapeCount) << "cell " << i;
-    }
-    for (int k = 0; k < g.classCount; ++k)
-        ASSERT_TRUE(g.classTable[k].shapeCount <= kMaxShapesPerClass &&
-                    std::strlen(g.classTable[k].name) < static_cast<size_t>(kNameSize)) << "class " << k;
-}
-
-} // namespace
+// That any class or level file leaves the game's tables within their bounds
+// is the Classes and Level fuzz harnesses' check (FuzzCorpus.* in ctest).
 
 TEST_F(GameTest, AClassFileThatCannotBeUsedLeavesTheTableAndSaysSo) {
     WriteClasses(4, 2);
     ASSERT_TRUE(game().LoadShapeClasses("classes.xml"));
-    // content null: no file, or one written below
+    // content null: no file. Every way the XML reader refuses a file is
+    // XmlFileTest's; here one refusal stands for them all.
     struct Case { const char* what; const char* content; } cases[] = {
         {"missing", nullptr},
         {"not XML", "<Level><ShapeClass name='a'>"},
         {"no Level element", "<?xml version='1.0'?><Levels><ShapeClass name='a'/></Levels>"},
-        {"nested too deeply", nullptr},
-        {"a lone lead byte at the end", "<?xml><e>\xE1"},
     };
-    std::string deep = "<Level>";
-    for (int i = 0; i < 50000; ++i) deep += "<ShapeClass>";
-    for (int i = 0; i < 50000; ++i) deep += "</ShapeClass>";
-    WriteFile("bad_3.xml", deep + "</Level>");
     for (const Case& c : cases) {
         logLines.clear();
         std::string name = std::string("bad_") + std::to_string(&c - cases) + ".xml";
@@ -102,7 +82,6 @@ TEST_F(GameTest, TheLevelTakesItsNamedClassesFirstAndRejectsWhatItCannotHave) {
         std::set<int> seen;
         for (int i = 0; i < game().cellCount; ++i) seen.insert(game().cells[i].classIndex);
         EXPECT_EQ(static_cast<int>(seen.size()), game().shapeClassCount) << c.what;
-        ExpectConsistentLevel(game());
     }
 }
 
@@ -136,22 +115,17 @@ TEST_F(GameTest, LevelAttributesReadAsTheLevelFileGivesThem) {
         EXPECT_FLOAT_EQ(game().lineSpeed, c.lineSpeed) << c.what;
         EXPECT_EQ(game().cellCount, c.cells) << c.what;
         EXPECT_EQ(game().levelClasses[0].shapeCount, c.shapesPerClass) << c.what;
-        ExpectConsistentLevel(game());
     }
 }
 
-// A level file that is missing, cut short or nested too deeply leaves the
-// defaults of a level and no board, and says so; a level exists for the game
-// only when its file is a whole level document.
+// A level file that is missing or cut short (any file the XML reader
+// refuses) leaves the defaults of a level and no board, and says so; a level
+// exists for the game only when its file is a whole level document.
 TEST_F(GameTest, ALevelThatFailsToLoadLeavesTheDefaults) {
     WriteFile("Levels/level_3.xml", "<LevelMap levelTime='1'");
-    std::string deep = "<LevelMap>";
-    for (int i = 0; i < 50000; ++i) deep += "<c>";
-    for (int i = 0; i < 50000; ++i) deep += "</c>";
-    WriteFile("Levels/level_5.xml", deep + "</LevelMap>");
     WriteFile("Levels/level_6.xml", "<?xml version='1.0'?><Other/>");
-    for (int level : {3, 4, 5, 6}) EXPECT_FALSE(Game::LevelFileExists(level)) << level;
-    for (int level : {3, 4, 5}) {
+    for (int level : {3, 4, 6}) EXPECT_FALSE(Game::LevelFileExists(level)) << level;
+    for (int level : {3, 4}) {
         LoadPlainLevel(2); // a level in play first: every value differs from the defaults
         Game& g = game();
         g.levelTime = 7, g.newShapeTime = 3, g.bug.interval = 2, g.shapeClassCount = 5;

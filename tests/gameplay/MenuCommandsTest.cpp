@@ -58,18 +58,17 @@ TEST_F(MenuCommandsTest, EachStateMapsItsActionsToTheirScreens) {
     }
 }
 
-// Escape is each screen's back, close or cancel button; it pauses play and
-// resumes it; it leaves the map for the main menu; typing a name it cancels.
+// Escape is each screen's back, close or cancel button; typing a name it
+// cancels. Pausing and resuming play, leaving the map, the options, the first
+// instructions, the credits and the score list are GameAppTest's
+// EscapeIsEachScreensWayBack, played through the real screens.
 TEST_F(MenuCommandsTest, EscapeIsTheWayBack) {
     using namespace State;
     struct Case { int32_t from, state; bool typing; int32_t expected; } cases[] = {
-        {LevelMap, Playing, false, Paused},        {Playing, Paused, false, Playing},
-        {MainMenu, LevelMap, false, MainMenu},     {MainMenu, Options, false, MainMenu},
-        {Paused, Options, false, Paused},          {MainMenu, Instructions1, false, MainMenu},
-        {Instructions1, Instructions2, false, MainMenu}, {Instructions2, Instructions3, false, MainMenu},
-        {Options, Credits, false, Options},        {MainMenu, HighScores, false, MainMenu},
-        {GameOver, HighScores, true, HighScores},  {MainMenu, ContinueConfirm, false, MainMenu},
-        {HighScores, ClearScoresConfirm, false, HighScores}, {Loading, MainMenu, false, MainMenu},
+        {Paused, Options, false, Paused},          {Instructions1, Instructions2, false, MainMenu},
+        {Instructions2, Instructions3, false, MainMenu}, {GameOver, HighScores, true, HighScores},
+        {MainMenu, ContinueConfirm, false, MainMenu}, {HighScores, ClearScoresConfirm, false, HighScores},
+        {Loading, MainMenu, false, MainMenu},
     };
     for (const Case& c : cases) {
         GetHighScores().Reset();

@@ -59,7 +59,8 @@ TEST_F(IniFileTest, ReadsLikeTheClassicProfileFunctions) {
         "Late=in the second copy of the section\n"
         "Last=no line end\n"
         "[Long]\n"
-        "Value=" + std::string(254, 'x') + "EF" + std::string(44, 'x'));
+        "Value=" + std::string(254, 'x') + "EF" + std::string(44, 'x') + "\n" +
+        std::string("Nul=va\0lue", 10));
     struct Case { const char* section; const char* key; std::string expected; } cases[] = {
         {"Options", "MusicVolume", "0.8"},
         {"OPTIONS", "musicVOLUME", "0.8"},       // names ignore case; first key wins
@@ -76,6 +77,7 @@ TEST_F(IniFileTest, ReadsLikeTheClassicProfileFunctions) {
         {"OPTIONS", "Last", "<none>"},
         {"Missing", "MusicVolume", "<none>"},
         {"Long", "Value", std::string(254, 'x') + "E"}, // values are cut at 255 characters
+        {"Long", "Nul", "va"},                          // and at a NUL byte
     };
     for (const Case& c : cases)
         EXPECT_EQ(IniReadString(path, c.section, c.key, "<none>"), c.expected) << c.section << "/" << c.key;
@@ -164,14 +166,9 @@ TEST_F(IniFileTest, KeptFilesFollowEveryChange) {
     EXPECT_EQ(IniReadString(path, "S", "k"), "5") << "quick writes of one size";
 }
 
-TEST_F(IniFileTest, StructsRoundTripAtEverySize) {
-    for (size_t size : {size_t(0), size_t(1), size_t(4), size_t(3600), size_t(10588)}) {
-        std::vector<uint8_t> block(size), back(size, 0xAA);
-        for (size_t i = 0; i < size; ++i) block[i] = static_cast<uint8_t>(i * 37 + 11);
-        ASSERT_TRUE(IniWriteStruct(path, "Blocks", "Data" + std::to_string(size), block.data(), size));
-        ASSERT_TRUE(IniReadStruct(path, "Blocks", "Data" + std::to_string(size), back.data(), size)) << size;
-        EXPECT_EQ(back, block) << size;
-    }
+// Round trips of blocks are the INI fuzz harness's and, at the saved game's
+// size, SavedGameTest's; here the stored form.
+TEST_F(IniFileTest, StructsAreStoredAsHexDigitsAndASum) {
     // Hex digits and a one-byte sum: 01 02 FF is written as 0102FF02.
     const uint8_t bytes[] = {0x01, 0x02, 0xFF};
     ASSERT_TRUE(IniWriteStruct(path, "Small", "Key", bytes, 3));
@@ -197,23 +194,6 @@ TEST_F(IniFileTest, StructsWrittenByHandAreCheckedStrictly) {
         EXPECT_EQ(IniReadStruct(path, "high scores", c.key, block, c.size), c.ok) << c.key << " " << c.size;
         EXPECT_EQ(block[2], c.ok ? 0xFF : 0x55) << "a failed read leaves the block alone";
     }
-}
-
-TEST_F(IniFileTest, HostileFilesNeverCrash) {
-    // A 16 MB file of lines with NUL bytes, a huge line and a section at the end.
-    std::string text = "[A]\nx=" + std::string(1 << 20, 'v') + "\n";
-    static const char kJunk[] = "k\0ey=va\0lue\n[\0]\n=\n[\n";
-    const std::string junk = std::string(kJunk, sizeof kJunk - 1) + std::string(200, '\xee') + "\n";
-    while (text.size() < (16u << 20)) text += junk;
-    text += "[Z]\nend=\"";
-    Put(text);
-    EXPECT_EQ(IniReadString(path, "A", "x").size(), 255u);
-    EXPECT_EQ(IniReadString(path, "Z", "end"), "\"");
-    EXPECT_EQ(IniReadString(path, "", "k", "none"), "none");
-    EXPECT_EQ(IniReadString(path, "A", std::string("k\0ey", 4)), "va") << "a NUL ends the value";
-    ASSERT_TRUE(IniWriteString(path, "Z", "added", "1"));
-    EXPECT_EQ(IniReadString(path, "Z", "added"), "1");
-    EXPECT_EQ(Get().size(), text.size() + 8);
 }
 
 TEST_F(IniFileTest, WritersInOneProcessDoNotLoseEachOthersKeys) {

@@ -130,10 +130,9 @@ TEST(PngWriterTest, WritesPixelsThatReadBackTheSame) {
         ASSERT_NE(image, nullptr);
         ASSERT_EQ(image->width, 3);
         ASSERT_EQ(image->height, 2);
-        for (int i = 0; i < 6; ++i) {
-            uint32_t expected = withAlpha ? pixels[i] : (pixels[i] | 0xFF000000u);
-            EXPECT_EQ(image->bits[static_cast<size_t>(i)], expected) << i;
-        }
+        std::vector<uint32_t> expected(pixels, pixels + 6);
+        if (!withAlpha) for (uint32_t& p : expected) p |= 0xFF000000u;
+        EXPECT_EQ(image->bits, expected);
     }
     std::vector<uint8_t> out;
     EXPECT_FALSE(EncodePng(nullptr, 3, 2, false, out));
