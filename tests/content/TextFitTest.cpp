@@ -9,14 +9,11 @@
 #include "engine/MenuScreen.h"
 #include "engine/PlayerFolder.h"
 #include "engine/TextureManager.h"
-#include "framework/graphics/Graphics.h"
-#include "framework/graphics/Image.h"
 #include "framework/platform/Files.h"
 #include "framework/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -53,10 +50,7 @@ protected:
         std::snprintf(LanguageName, sizeof LanguageName, "%s", GetParam());
         ASSERT_FALSE(std::string(GetLanguageString("Velmora")).empty()) << "no section " << GetParam();
         Textures().Reset();
-        screen.Create(800, 600);
-        screen.SetIsScreen(true);
-        graphics = Quill::Graphics(&screen);
-        Textures().SetTarget(1, &graphics);
+        Textures().SetClientSize(800, 600); // the measure is in fractions of this screen
         char font[300];
         std::snprintf(font, sizeof font, "%sfont01.png", GetLanguageString("English\\"));
         Textures().LoadSymbolFont(font);
@@ -92,8 +86,6 @@ protected:
 
     testfiles::TempFolder scratch;
     std::string previous;
-    Quill::DDImage screen;
-    Quill::Graphics graphics;
 };
 
 int32_t Align(const char* align) {
