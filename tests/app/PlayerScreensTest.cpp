@@ -84,25 +84,18 @@ TEST_F(PlayerScreensTest, RelaxPlaysOnPastItsTimeWithoutAlarmOrNegativeClock) {
     EXPECT_TRUE(driver.SaveFrame("relax_after_time.png"));
 }
 
-// The last level won: the end screen names that level, the shapes are
-// revealed, and a bug that was out when the level ended has gone.
+// The last level won, on the end screen that names it. (The reveals and the
+// bug walking off are RoundFlowTest's.)
 TEST_F(PlayerScreensTest, TheLastLevelEndsOnTheGameCompleteScreen) {
     ASSERT_TRUE(driver.LaunchToMainMenu(40));
     ASSERT_TRUE(driver.OpenLevelMap("btnClassicGame"));
     StartLevel("btnStage7", 40, Phase::Title);
     ASSERT_TRUE(Play([] { return GameState != State::Playing; }, 2000000));
     ASSERT_EQ(GameState, State::LevelAdvance);
-    game().bug.active = 1; // caught on its way in as the level ended
-    game().bug.state = 0;
-    game().bug.x = game().bug.startX;
-    game().bug.y = game().bug.startY;
     ASSERT_TRUE(driver.RunUntil([] { return GameState == State::GameComplete; }, 100000));
-    EXPECT_EQ(game().levelNumber, 40);
     ASSERT_TRUE(driver.RunUntil([] { return TheEffectQueue().Idle(); }, 100000));
     driver.RunFrames(2);
     EXPECT_EQ(TextOf(game().menuInGame, "txtLevelNum"), "40");
-    EXPECT_EQ(game().revealedCount, 15);
-    EXPECT_FALSE(game().bug.active) << "the bug walked off";
     EXPECT_TRUE(driver.SaveFrame("game_complete.png"));
 }
 

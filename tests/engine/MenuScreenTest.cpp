@@ -77,20 +77,12 @@ protected:
 
 } // namespace
 
+// A file the XML reader refuses (XmlFileTest has every kind: too deep, too
+// large, a lone lead byte, a folder) or that holds no screen fails the load;
+// the screen shown before stays as it was.
 TEST_F(MenuScreenTest, UnreadableFilesFailAndKeepTheScreen) {
-    std::string deep = "<Screen>", hidden = "<Screen>";
-    for (int i = 0; i < 5000; ++i) deep += "<a>";
-    for (int i = 0; i < 5000; ++i) deep += "</a>";
-    // Closing tags inside declarations are no closing tags: this nests 60,000 deep.
-    for (int i = 0; i < 60000; ++i) hidden += "<a><!x </y>";
-    WriteText("deep.xml", deep + "</Screen>");
-    WriteText("hidden.xml", hidden);
-    WriteText("huge.xml", "<Screen>" + std::string((1u << 20) + 10, ' ') + "</Screen>");
-    WriteText("leadbyte.xml", "<?xml><e>\xE1");
-    Quill::MakeFolder("folder.xml");
     const std::string cases[] = {"missing.xml", VELMORA_FIXTURES "/menus/broken.xml",
-                                 VELMORA_FIXTURES "/menus/noscreen.xml", "deep.xml", "hidden.xml", "huge.xml",
-                                 "leadbyte.xml", "folder.xml"};
+                                 VELMORA_FIXTURES "/menus/noscreen.xml"};
     for (const std::string& path : cases) {
         MenuScreen s;
         LoadSample(s);
@@ -132,11 +124,8 @@ TEST_F(MenuScreenTest, HostileFilesStayInsideTheTables) {
     EXPECT_EQ(s.xc, 0.0f);
     EXPECT_EQ(CountOf(Log(), "60 Button elements, only the first 50"), 1u);
 
-    // Everything still draws and answers input without touching a byte outside.
+    // Everything still draws without touching a byte outside (MenuFuzzer feeds such screens input).
     s.DrawScreen();
-    for (const InputMessage& m : {Move(64, 32), Click(64, 32), Click(0, 0), Move(-5, 70000), Char('a'),
-                                  KeyDown(8), Click(127, 63)})
-        s.HandleMessage(m);
     s.SetText("", longName.c_str()); // the unnamed texts, cut to fit
     EXPECT_EQ(std::strlen(s.texts[18].text), 99u);
     s.SetText(nullptr, nullptr);
