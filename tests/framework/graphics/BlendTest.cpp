@@ -15,24 +15,6 @@ using blendtest::PathScope;
 using blendtest::RandomPixel;
 using blendtest::RandomTint;
 
-// The plain loops are always there, the best path is one this machine runs,
-// and a path it cannot run is refused without changing the current one.
-TEST(BlendPaths, OnlySupportedPathsAreChosen) {
-    EXPECT_TRUE(Blend::PathSupported(Blend::Path::Plain));
-    EXPECT_TRUE(Blend::PathSupported(Blend::BestPath()));
-    EXPECT_EQ(Blend::GetPath(), Blend::BestPath());
-#if defined(__x86_64__)
-    EXPECT_NE(Blend::BestPath(), Blend::Path::Plain);
-#endif
-    PathScope plain(Blend::Path::Plain);
-    ASSERT_TRUE(plain.ok);
-    for (Blend::Path p : {Blend::Path::Sse2, Blend::Path::Avx2, Blend::Path::Avx512}) {
-        if (Blend::PathSupported(p)) continue;
-        EXPECT_FALSE(Blend::SetPath(p));
-        EXPECT_EQ(Blend::GetPath(), Blend::Path::Plain);
-    }
-}
-
 // Single spans and whole rectangles: nothing before, after or between the
 // rows is touched, and rows with different pitches stay independent.
 TEST(BlendPaths, RandomSpansAndRowsMatchThePixelRule) {

