@@ -4,7 +4,6 @@
 #include "framework/app/AppTestSupport.h"
 
 #include "framework/platform/InstanceLock.h"
-#include "framework/platform/SettingsStore.h"
 
 using namespace Quill;
 using namespace apptest;
@@ -274,42 +273,6 @@ TEST_F(WindowMessagesTest, TheWindowSizeAndPlaceAreThePlayersAndAreRemembered) {
     EXPECT_TRUE(a.shutdown);
     EXPECT_EQ(Stored(a, "PreferredWidth") * 10000 + Stored(a, "PreferredHeight"), 10240700);
     EXPECT_EQ(Stored(a, "PreferredX") * 1000 + Stored(a, "PreferredY"), 120140);
-}
-
-// When the application ends, a 3D choice changed during the run is kept, or
-// the player is asked about it; 3D trouble asks whether to keep 3D at all.
-TEST_F(WindowMessagesTest, TheEndAsksAboutHardwareAcceleration) {
-    struct Case {
-        int stored, answer, storedAfter; // "Is3D" before and after the run, -1 none
-        bool switchOn, trouble;
-        const char* box; // the start of the question, or none
-    } cases[] = {
-        {0, ID_YES, 1, true, false, nullptr}, // a stored choice follows the switch
-        {-1, ID_YES, 1, true, false, "was switched on"},  {-1, ID_NO, -1, true, false, "was switched on"},
-        {-1, ID_NO, 0, false, true, "may not have been"}, {-1, ID_YES, -1, false, true, "may not have been"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.stored << c.switchOn << c.trouble << c.answer);
-        SettingsStore("VelmoraTest").Erase("Is3D");
-        TestApp& a = MakeApp();
-        a.titlePrefix = "Velmora";
-        if (c.stored >= 0) a.RegistryWriteInteger("Is3D", c.stored);
-        a.Init();
-        if (c.switchOn) a.Set3D(true, true);
-        a.GetDisplay()->had3DTrouble = c.trouble;
-        platform->SetMessageBoxAnswer(c.answer);
-        size_t boxes = platform->MessageBoxes().size();
-        app.reset();
-
-        uint32_t type = 0;
-        std::string data;
-        bool stored = SettingsStore("VelmoraTest").Read("Is3D", type, data);
-        EXPECT_EQ(stored ? static_cast<int>(static_cast<uint8_t>(data[0])) : -1, c.storedAfter);
-        const auto& shown = platform->MessageBoxes();
-        ASSERT_EQ(shown.size(), boxes + (c.box ? 1 : 0));
-        std::string question = "Velmora Hardware Acceleration Confirmation: Hardware Acceleration ";
-        EXPECT_TRUE(!c.box || shown.back().rfind(question + c.box, 0) == 0) << shown.back();
-    }
 }
 
 } // namespace

