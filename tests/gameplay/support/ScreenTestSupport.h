@@ -38,18 +38,13 @@ protected:
 
     void Clear() { std::fill(screen.GetBits(), screen.GetBits() + W * H, Black); }
 
-    // A w x h opaque picture at a game path ("Graphics\\x.png"): one colour, or
-    // `top` over `bottom` (to see which way up it was drawn).
-    void Picture(const std::string& gamePath, int w, int h, uint32_t top, int64_t bottom = -1) {
+    // A w x h opaque picture of one colour at a game path ("Graphics\\x.png").
+    void Picture(const std::string& gamePath, int w, int h, uint32_t colour) {
         std::string path = gamePath;
         std::replace(path.begin(), path.end(), '\\', '/');
         std::filesystem::path full = std::filesystem::path(folder) / path;
         std::filesystem::create_directories(full.parent_path());
-        std::vector<uint32_t> pixels(static_cast<size_t>(w) * static_cast<size_t>(h));
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x)
-                pixels[static_cast<size_t>(y * w + x)] =
-                    0xFF000000u | (bottom >= 0 && y >= h / 2 ? static_cast<uint32_t>(bottom) : top);
+        const std::vector<uint32_t> pixels(static_cast<size_t>(w) * static_cast<size_t>(h), 0xFF000000u | colour);
         ASSERT_TRUE(Quill::WritePng(full.string(), pixels.data(), w, h, true)) << gamePath;
     }
 
