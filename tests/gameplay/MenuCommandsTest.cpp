@@ -85,15 +85,7 @@ TEST_F(MenuCommandsTest, EscapeIsTheWayBack) {
 
 // A mode button starts a new game at the map, or offers the saved one; a
 // saved game that no longer reads when continued starts afresh.
-TEST_F(MenuCommandsTest, TheModeButtonsChooseTheModeAndOfferASavedGame) {
-    struct Case { const char* action; int32_t mode; } cases[] = {
-        {"procTransformerGame", Mode::Transformer}, {"procRelaxGame", Mode::Relax}};
-    for (const Case& c : cases) {
-        Run(State::Loading, State::MainMenu, c.action);
-        EXPECT_EQ(game().gameMode, c.mode) << c.action;
-        EXPECT_EQ(GameState, State::LevelMap) << "no saved game: a new one starts at the map";
-    }
-
+TEST_F(MenuCommandsTest, EndingFromThePauseSavesAndTheModeButtonOffersTheSavedGame) {
     // Ending a game from the pause screen saves it and enters the score.
     LoadPlainLevel(2);
     game().gameMode = Mode::Transformer;
@@ -128,35 +120,6 @@ TEST_F(MenuCommandsTest, ContinuingKeepsTheScoreAndOnlyYesClearsTheScores) {
         EXPECT_EQ(GameState, State::HighScores);
         EXPECT_EQ(GetHighScores().lists[Mode::Classic][0].score, std::string(answer) == "procYes" ? 0u : 800u)
             << answer;
-    }
-}
-
-TEST_F(MenuCommandsTest, HighScorePagesAreClassicAndTransformer) {
-    struct Case { int32_t mode; const char* action; int32_t expected; } cases[] = {
-        {Mode::Transformer, "procPrevious", Mode::Classic}, {Mode::Classic, "procPrevious", Mode::Classic},
-        {Mode::Transformer, "procNext", Mode::Transformer}, {Mode::Relax, "procPrevious", Mode::Transformer},
-    };
-    for (const Case& c : cases) {
-        game().gameMode = c.mode;
-        Run(State::MainMenu, State::HighScores, c.action);
-        EXPECT_EQ(game().gameMode, c.expected) << c.mode << " " << c.action;
-        EXPECT_EQ(GameState, State::HighScores);
-    }
-    EXPECT_STREQ(ModeDisplayName(Mode::Relax), "") << "Relax keeps no page of its own";
-}
-
-TEST_F(MenuCommandsTest, StartLevelsStepThroughFortyAndWrap) {
-    struct Case { const char* action; int32_t classic, transformer, expectedClassic, expectedTransformer; } cases[] = {
-        {"procLevelSimple", 40, 7, 1, 7},
-        {"procLevelAdvanced", 5, 39, 5, 40},
-        {"procLevelSimple", -3, 7, 1, 7}, // a level no one can start from starts over
-    };
-    for (const Case& c : cases) {
-        game().levelClassicRelax = c.classic;
-        game().levelTransformer = c.transformer;
-        Run(State::Loading, State::MainMenu, c.action);
-        EXPECT_EQ(game().levelClassicRelax, c.expectedClassic) << c.action;
-        EXPECT_EQ(game().levelTransformer, c.expectedTransformer) << c.action;
     }
 }
 
@@ -195,23 +158,6 @@ TEST_F(MenuCommandsTest, LeavingTheHighScoresKeepsTheEntryUnderItsTypedOrALastNa
         EXPECT_STREQ(scores.lists[Mode::Classic][0].name, c.expectedName);
         EXPECT_EQ(scores.lists[Mode::Classic][0].score, c.expectedScore);
     }
-}
-
-TEST_F(MenuCommandsTest, F1TogglesTheFrameRateEverywhere) {
-    for (int32_t state : {State::Loading, State::MainMenu, State::Playing, State::LevelAdvance, State::HighScores}) {
-        Enter(State::MainMenu, state);
-        const int32_t before = ShowFps;
-        ProcessMessage(MakeInputMessage(INPUT_KEY_DOWN, Quill::VK_F1, 0, 0));
-        EXPECT_NE(ShowFps, before) << "state " << state;
-        EXPECT_EQ(GameState, state);
-    }
-}
-
-// The logo opens the site's shortcut that lies beside the game.
-TEST_F(MenuCommandsTest, TheLogoOpensTheSitesShortcut) {
-    Run(State::Loading, State::MainMenu, "procLogo");
-    EXPECT_EQ(GameState, State::MainMenu);
-    EXPECT_EQ(platform->ShellOpened(), std::vector<std::string>{folder + "/site.url"});
 }
 
 } // namespace
