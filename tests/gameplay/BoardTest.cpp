@@ -3,7 +3,6 @@
 #include "framework/imageio/PngWriter.h"
 
 #include <algorithm>
-#include <cmath>
 #include <filesystem>
 #include <string>
 
@@ -73,36 +72,6 @@ TEST_F(GameTest, EachRemovedLineMakesTheBoardScrollFaster) {
         game().scrollOffset = 1.0f;
         game().ScrollLines();
         EXPECT_NEAR(1.0f - game().scrollOffset, c.speed, kTolerance) << c.linesLeft << " lines left";
-    }
-}
-
-TEST_F(GameTest, APointExactlyOnTheEdgeOfAHitBoxIsOutside) {
-    ShapeCell s;
-    s.x = 0;
-    s.y = 0;
-    s.width = kCellWidth;
-    s.height = kCellHeight;
-    const float panelEdgeX = s.width / 2, panelEdgeY = s.height / 2;
-    const float cellEdgeX = s.width * 0.45f, cellEdgeY = s.height * 0.45f;
-    struct Case {
-        const char* what;
-        bool cell;
-        float mx, my;
-        bool inside;
-    } cases[] = {
-        {"panel x edge", false, panelEdgeX, 0, false},
-        {"panel just inside x", false, std::nextafter(panelEdgeX, 0.0f), 0, true},
-        {"panel y edge", false, 0, -panelEdgeY, false},
-        {"panel just inside y", false, 0, std::nextafter(-panelEdgeY, 0.0f), true},
-        {"cell x edge", true, -cellEdgeX, 0, false},
-        {"cell just inside x", true, std::nextafter(-cellEdgeX, 0.0f), 0, true},
-        {"cell y edge", true, 0, cellEdgeY, false},
-        {"cell just inside y", true, 0, std::nextafter(cellEdgeY, 0.0f), true},
-        {"cell at the panel's limit", true, panelEdgeX * 0.95f, 0, false},
-    };
-    for (const Case& c : cases) {
-        bool hit = c.cell ? Game::OnCell(s, c.mx, c.my) : Game::OnPanelShape(s, c.mx, c.my);
-        EXPECT_EQ(hit, c.inside) << c.what;
     }
 }
 

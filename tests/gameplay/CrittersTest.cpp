@@ -20,29 +20,6 @@ TEST_F(GameTest, TheBugComesForAFilledCellLowOnTheScreen) {
     EXPECT_FLOAT_EQ(game().bug.x, -0.1f);
 }
 
-TEST_F(GameTest, ButterfliesDriftingOffTheScreenComeBackAtItsEdge) {
-    game().DrawButterflies(); // creates them
-    struct Case {
-        float x, y, heading, wantX, wantY;
-    } cases[] = {
-        {-0.299f, 0.5f, 3.1415927f, -0.05f, 0.5f},
-        {1.299f, 0.5f, 0, 1.05f, 0.5f},
-        {0.5f, 1.299f, 3.1415927f / 2, 0.5f, 1.05f},
-        {0.5f, 0.5f, 0, 0.52f, 0.5f},
-    };
-    for (const Case& c : cases) {
-        Butterfly& b = game().butterflies[0];
-        b.x = c.x;
-        b.y = c.y;
-        b.heading = c.heading;
-        b.speed = 0.02f;
-        b.wandering = 0;
-        game().UpdateButterflies(1.0f);
-        EXPECT_NEAR(b.x, c.wantX, 1e-4f);
-        EXPECT_NEAR(b.y, c.wantY, 1e-4f);
-    }
-}
-
 // The bug walks to its cell at its speed, sits there two seconds and eats
 // the shape, unless the cell's line went first (while it walked in or ate).
 TEST_F(GameTest, TheBugWalksAtItsSpeedAndSitsTwoSecondsBeforeEating) {

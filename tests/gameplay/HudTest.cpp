@@ -189,15 +189,6 @@ TEST_F(HudTest, WhileFadingInTheScreenThePlayerCameFromStays) {
     }
 }
 
-TEST_F(HudTest, ScoreFlightsHeadForTheScoreOnTheInGameScreen) {
-    float x = 0, y = 0;
-    HudElementPosition("txtTimeNum", x, y);
-    EXPECT_TRUE(x == 0.2f && y == 0.3f) << x << ", " << y;
-    game().menuInGame = MenuScreen();
-    HudElementPosition("txtTimeNum", x, y);
-    EXPECT_FLOAT_EQ(x, 0.09f) << "a screen without the text: the place beside the board";
-}
-
 // Every kind of effect halfway through its life, drawn where its motion has
 // brought it by then (a picture's name stands in for a text).
 TEST_F(ScreenTest, EveryKindOfEffectIsDrawnWhereItsMotionPutsIt) {

@@ -28,22 +28,6 @@ TEST_F(GameTest, AClassFileThatCannotBeUsedLeavesTheTableAndSaysSo) {
     }
 }
 
-TEST_F(GameTest, TheClassTableKeepsItsLimits) {
-    std::string text = "<Level>";
-    for (int c = 0; c < 35; ++c) {
-        text += "<ShapeClass name='" + std::string(c == 0 ? 400 : 3, 'n') + std::to_string(c) + "' soundEvent='e'>";
-        for (int s = 0; s < (c == 1 ? 12 : 1); ++s) text += "<Shape mainImage='m.png' maskImage='k.png'/>";
-        text += "</ShapeClass>";
-    }
-    WriteFile("classes.xml", text + "<ShapeClass/></Level>");
-    ASSERT_TRUE(game().LoadShapeClasses("classes.xml"));
-    EXPECT_EQ(game().classCount, 30);
-    EXPECT_EQ(game().classTable[1].shapeCount, 10);
-    EXPECT_EQ(std::strlen(game().classTable[0].name), 254u);
-    EXPECT_STREQ(game().classTable[2].name, "nnn2");
-    EXPECT_STREQ(game().classTable[2].shapes[0].maskImage, "k.png");
-}
-
 TEST_F(GameTest, TheLevelTakesItsNamedClassesFirstAndRejectsWhatItCannotHave) {
     WriteClasses(8, 3);
     ASSERT_TRUE(game().LoadShapeClasses("classes.xml"));
