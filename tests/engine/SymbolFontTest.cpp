@@ -77,21 +77,12 @@ TEST_F(SymbolFontTest, LaysOutGlyphsByWidthAndAlignment) {
     }
 }
 
-TEST_F(SymbolFontTest, TextTakesTheColour) {
-    WriteSolidTga("font01.tga", 64, 32, 0xFFFFFFFF);
-    LoadFont(standard);
-    Textures().DrawText(0.5f, 0.5f, 0.25f, 0x0000FF00, TEXT_CENTRE, "A");
-    EXPECT_EQ(Pixel(60, 30), 0xFF00FF00u);
-    EXPECT_FALSE(graphics.GetTintImages());
-}
-
 // What a backing fitted to a text is sized by: the widths of its symbols
 // (half a cell for one the font lacks), whatever the language makes of a key.
 TEST_F(SymbolFontTest, TextWidthAddsTheSymbolWidthsOfTheLanguageText) {
     LoadFont(standard);
     struct Case { const char* key; float size; int flags; float cells; } cases[] = {
-        {"AC", 0.25f, TEXT_CENTRE, 2.0f}, {"AC", 0.5f, 0, 2.0f}, {"BA", 0.25f, TEXT_RIGHT, 1.5f},
-        {"A A", 0.25f, 0, 2.5f}, {"TITLE", 0.25f, 0, 1.5f},
+        {"AC", 0.5f, 0, 2.0f}, {"BA", 0.25f, TEXT_RIGHT, 1.5f}, {"A A", 0.25f, 0, 2.5f}, {"TITLE", 0.25f, 0, 1.5f},
         {"TITLE", 0.25f, TEXT_LITERAL, 3.0f}, // only E is a symbol
         {"AC", 0.5f, TEXT_PIXEL_SIZE, 2.0f}, {"LOGO", 0.25f, 0, 0.0f}, {"", 0.25f, 0, 0.0f},
     };
@@ -110,7 +101,6 @@ TEST_F(SymbolFontTest, PicturesKeepTheirAspectAndFollowTheAlignment) {
     // logo.tga is 8 x 4: at a line height of 16 pixels it is 32 x 16.
     const Case cases[] = {
         {"starts at x", "LOGO", 0, Rect(32, 24, 32, 16)},
-        {"centred", "LOGO", TEXT_CENTRE, Rect(16, 24, 32, 16)},
         {"ends at x", "LOGO", TEXT_RIGHT | TEXT_CENTRE, Rect(0, 24, 32, 16)},
         {"own pixel size", "LOGO", TEXT_PIXEL_SIZE, Rect(32, 30, 8, 4)},
         {"a file name as the key itself", "logo.tga", TEXT_CENTRE, Rect(16, 24, 32, 16)},
@@ -124,16 +114,6 @@ TEST_F(SymbolFontTest, PicturesKeepTheirAspectAndFollowTheAlignment) {
         EXPECT_EQ(Painted(), c.painted);
     }
     EXPECT_EQ(CountOf(Log(), "Loading image: 'gone.png' ... FAILED"), 1u);
-}
-
-TEST_F(SymbolFontTest, FindsTheFirstOccurrenceInAListCutAt255) {
-    EXPECT_EQ(Textures().FindSymbol('A'), -1) << "no list yet";
-    std::string list = "ABCA" + std::string(296, 'a');
-    list[254] = 'Y';
-    list[260] = 'Z';
-    LoadFont("SymbolList=" + list + "\n");
-    struct Case { char symbol; int index; } cases[] = {{'A', 0}, {'C', 2}, {'Y', 254}, {'Z', -1}, {'\0', -1}};
-    for (const Case& c : cases) EXPECT_EQ(Textures().FindSymbol(c.symbol), c.index) << c.symbol;
 }
 
 TEST_F(SymbolFontTest, ReadsTheWidthRows) {
@@ -150,18 +130,11 @@ TEST_F(SymbolFontTest, ReadsTheWidthRows) {
     };
     const Case cases[] = {
         {"sixteenths of a cell", grid + "Line01_Width=16,8,4,0\nLine02_Width=2\n", 4, 2, {1, 0.5f, 0.25f, 0, 0.125f, 0}, ""},
-        {"a short row keeps the rest", grid + "Line01_Width=16\nLine02_Width=16,16\n", 4, 2, {1, 0, 0, 0, 1, 1, 0}, ""},
         {"a bad number ends its row only", grid + "Line01_Width=16,x,16,16\nLine02_Width=8\n", 4, 2, {1, 0, 0, 0, 0.5f},
          widthComplaint},
-        {"infinity is no width", grid + "Line01_Width=16,inf,16,16\n", 4, 2, {1, 0, 0, 0}, widthComplaint},
-        {"runs of commas separate like one", grid + "Line01_Width=16,,8\n", 4, 2, {1, 0.5f, 0}, ""},
         {"rows from ten on have no leading zero",
          "SYMBOLS_IN_ROW=1\nSYMBOLS_IN_COL=12\nLine09_Width=9\nLine10_Width=10\nLine010_Width=5\nLine12_Width=12\n",
          1, 12, {0, 0, 0, 0, 0, 0, 0, 0, 9 / 16.0f, 10 / 16.0f, 0, 12 / 16.0f}, ""},
-        {"a grid too big for the table is refused", "SYMBOLS_IN_ROW=100\nSYMBOLS_IN_COL=100\nLine01_Width=16\n", 16,
-         8, {1, 0}, ""},
-        {"an empty grid is refused", "SYMBOLS_IN_ROW=0\nSYMBOLS_IN_COL=5\n", 16, 8, {0}, ""},
-        {"the largest grid fits", "SYMBOLS_IN_ROW=255\nSYMBOLS_IN_COL=1\n", 255, 1, {0}, ""},
         // Only the first row's sixteen values are used, and nothing lands past the table.
         {"an oversized grid is logged", "SYMBOLS_IN_ROW=16\nSYMBOLS_IN_COL=17\n" + longRow + "\n", 16, 8,
          {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0}, "Symbol grid 16 x 17"},
@@ -178,8 +151,6 @@ TEST_F(SymbolFontTest, ReadsTheWidthRows) {
         EXPECT_EQ(CountOf(Log(), widthComplaint), c.logged == widthComplaint) << Log();
         EXPECT_TRUE(c.logged.empty() || CountOf(Log(), c.logged) == 1) << Log();
     }
-    EXPECT_EQ(Textures().GetSymbolWidth(255), 0.0f);
-    EXPECT_EQ(Textures().GetSymbolWidth(-1), 0.0f);
 }
 
 TEST_F(SymbolFontTest, MissingSheetDrawsNoTextAndSecondLoadRefreshesAllButTheWidths) {
@@ -193,12 +164,6 @@ TEST_F(SymbolFontTest, MissingSheetDrawsNoTextAndSecondLoadRefreshesAllButTheWid
 
     LoadFont(standard);
     EXPECT_EQ(Textures().GetSymbolWidth(1), 0.5f);
-    WriteSolidTga("font02.tga", 32, 32, 0xFFFFFFFF);
-    WriteText("language.ini", "[ENGLISH]\nSymbolList=XY\nSYMBOLS_IN_ROW=2\nSYMBOLS_IN_COL=4\nLine01_Width=4,4\n");
-    Textures().LoadSymbolFont("font02.tga");
-    EXPECT_EQ(Textures().GetSymbolWidth(1), 0.5f);
-    EXPECT_EQ(Textures().FindSymbol('Y'), 1);
-    EXPECT_EQ(Textures().GetSymbolRows(), 4);
     // Shutdown takes the sheet with the other textures.
     Textures().DeleteAllTexturesMIPMAP();
     EXPECT_EQ(Textures().GetFontTexture(), nullptr);
