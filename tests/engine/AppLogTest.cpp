@@ -40,11 +40,8 @@ TEST_F(AppLogTest, EachFlagShapesTheMessage) {
         {0, "plain\n"},
         {LogTime, "TT:TT:TT : plain\n"},
         {LogFrame, "*\nplain\n*\n"},
-        {LogTime | LogFrame, "*\nTT:TT:TT : plain\n*\n"},
         {LogWarning, "===> Warning: plain\n"},
-        {LogTime | LogWarning, "TT:TT:TT : ===> Warning: plain\n"},
         {LogNoNewline, "plain"},
-        {LogNoNewline | LogFrame, "*\nplain*\n"},
     };
     for (const Case& c : cases) {
         AppLog("old line", 0);

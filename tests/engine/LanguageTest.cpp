@@ -47,15 +47,6 @@ TEST_F(LanguageTest, LooksUpTheCurrentLanguageSection) {
     EXPECT_EQ(Log(), "") << "a missing file or key is not logged";
 }
 
-TEST_F(LanguageTest, AnUnsetLanguageWarnsOnEveryLookup) {
-    LanguageName[0] = '\0';
-    EXPECT_STREQ(GetLanguageString("LevelText"), "");
-    EXPECT_STREQ(GetLanguageString("FPS"), "");
-    std::string log = Log();
-    EXPECT_TRUE(std::regex_match(log, std::regex(R"((\d\d:\d\d:\d\d : Warning: language not defined in 'config.ini'\n){2})")))
-        << log;
-}
-
 TEST_F(LanguageTest, ThreadsKeepTheirOwnResults) {
     // Each thread looks its key up and checks its text after the other
     // thread has surely looked up its own in between.
@@ -79,7 +70,6 @@ TEST_F(LanguageTest, TheOptionsChoiceStepsThroughTheLanguagesTheFileHolds) {
         // A language the file lacks is skipped; an unknown current one steps to the first.
         {"[ENGLISH]\nVelmora=Velmora\n", "ENGLISH", {"ENGLISH", "ENGLISH"}},
         {"[ENGLISH]\nVelmora=Velmora\n[GERMAN]\nVelmora=Velmora\n", "FRANCAIS", {"ENGLISH", "GERMAN"}},
-        {"[GERMAN]\nVelmora=Velmora\n", "ENGLISH", {"GERMAN", "GERMAN"}},
     };
     for (const Case& c : cases) {
         WriteText("language.ini", c.file);

@@ -58,7 +58,6 @@ TEST_F(PlayerFolderTest, TheRuleChoosesOneFolder) {
         {"a game folder that cannot be written", missing, false, xdg.c_str(), home.c_str(), Where::UserFolder,
          xdg + "/velmora"},
         {"no XDG_DATA_HOME", game, true, nullptr, home.c_str(), Where::UserFolder, home + "/.local/share/velmora"},
-        {"an empty XDG_DATA_HOME", game, true, "", home.c_str(), Where::UserFolder, home + "/.local/share/velmora"},
         {"a relative XDG_DATA_HOME is ignored", game, true, "rel/data", home.c_str(), Where::UserFolder,
          home + "/.local/share/velmora"},
         {"no home and no XDG_DATA_HOME", game, true, nullptr, "", Where::Nowhere, ""},
