@@ -47,16 +47,6 @@ std::vector<ImageCase> GameImages()
     return all;
 }
 
-struct Size {
-    int w = 0, h = 0;
-};
-
-Size SizeOf(const std::string& name)
-{
-    auto img = LoadImage(name);
-    return img ? Size{img->width, img->height} : Size{};
-}
-
 } // namespace
 
 TEST(ContentImages, EveryImageLoadsWithItsSizeAndFrameGrid)
@@ -69,42 +59,6 @@ TEST(ContentImages, EveryImageLoadsWithItsSizeAndFrameGrid)
         EXPECT_EQ(c.height ? img->height : 0, c.height);
         EXPECT_EQ(img->width % c.columns, 0) << "frames are not whole pixels";
         EXPECT_EQ(img->height % c.rows, 0) << "frames are not whole pixels";
-    }
-}
-
-// Sizes that follow from where and how the game draws each picture at
-// 800 x 600 (sprites with the pixel-size flag are drawn at their own size).
-TEST(ContentImages, SizesFitTheirPlaceOnScreen)
-{
-    // The bar is centred at x 0.59 and must reach from the panel (0.15) to the right edge.
-    Size bar = SizeOf("Graphics\\am_bottom_bar.jpg");
-    EXPECT_GE(bar.w / 2.0, (0.59 - 0.15) * 800);
-    EXPECT_GE(bar.h / 2.0, (1.0 - 0.915) * 600);
-    for (const char* line : {"Graphics\\line1.png", "Graphics\\line6.png", "Graphics\\line_a.png"}) {
-        SCOPED_TRACE(line);
-        Size s = SizeOf(line);
-        EXPECT_GE(s.h, 95) << "six copies 95 pixels apart must join";
-        EXPECT_LE(s.w, 95) << "neighbouring lines are 95 pixels apart";
-    }
-    for (const char* shape : {"Graphics\\am_bonus01.png", "Graphics\\am_bonus02.png", "Graphics\\am_bonus03.png"}) {
-        Size s = SizeOf(shape);
-        EXPECT_LE(s.w, 71) << shape << " must fit a cell";
-        EXPECT_LE(s.h, 71) << shape;
-    }
-    // Sheet cells at the size the critters are drawn.
-    Size bug = SizeOf("Graphics\\bug_right.png");
-    EXPECT_NEAR(bug.w / 6.0, 0.072 * 800, 4);
-    EXPECT_NEAR(bug.h, 0.096 * 600, 4);
-    Size fly = SizeOf("Graphics\\butterfly_anim1_left.png");
-    EXPECT_NEAR(fly.w / 6.0, 0.048 * 800, 4);
-    EXPECT_NEAR(fly.h, 0.064 * 600, 4);
-    // Bars: fill and background of the same size; the grey cover fits the stage button.
-    EXPECT_LE(SizeOf("Graphics\\progress-full.png").w, 120) << "the progress bar sits in the 120-pixel panel";
-    const char* const sameSize[][2] = {{"progress-empty", "progress-full"}, {"loading_empty", "loading_full"},
-                                       {"grey", "stage_button"}, {"button_m", "button_m_hover"}};
-    for (const auto& pair : sameSize) {
-        Size a = SizeOf(std::string("Graphics\\") + pair[0] + ".png"), b = SizeOf(std::string("Graphics\\") + pair[1] + ".png");
-        EXPECT_TRUE(a.w == b.w && a.h == b.h && a.w > 0) << pair[0] << " and " << pair[1];
     }
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // Helpers of the content tests: paths into the generated game folder, and
-// images, INI values and decoded sounds read through the game's own readers,
+// images, INI values and sounds read through the game's own readers,
 // whole INI sections, and the shape classes as classes.xml lists them.
 #include "framework/imageio/ImageLoader.h"
 #include "framework/ini/IniFile.h"
@@ -61,27 +61,11 @@ inline uint32_t Alpha(const Quill::ImageLib::Image& img, int x, int y)
     return img.bits[size_t(y) * size_t(img.width) + size_t(x)] >> 24;
 }
 
-// A decoded sound as floats (-1..1), channels interleaved.
-struct Sound {
-    int channels = 0;
-    int rate = 0;
-    std::vector<float> samples;
-    size_t Frames() const { return channels ? samples.size() / size_t(channels) : 0; }
-};
-
-inline bool LoadSound(const std::string& name, Sound& out)
+// Whether a sound decodes through the game's Ogg reader as 16-bit PCM.
+inline bool SoundLoads(const std::string& name)
 {
     Quill::PcmSound pcm;
-    if (!Quill::ReadOgg(GamePath(name), pcm) || pcm.bitsPerSample != 16)
-        return false;
-    out.channels = pcm.channels;
-    out.rate = int(pcm.sampleRate);
-    out.samples.resize(pcm.data.size() / 2);
-    for (size_t i = 0; i < out.samples.size(); ++i) {
-        int16_t v = int16_t(uint16_t(pcm.data[2 * i]) | uint16_t(pcm.data[2 * i + 1] << 8));
-        out.samples[i] = float(v) / 32768.0f;
-    }
-    return true;
+    return Quill::ReadOgg(GamePath(name), pcm) && pcm.bitsPerSample == 16 && !pcm.data.empty();
 }
 
 // An attribute's text ("" when it is missing).
