@@ -60,6 +60,16 @@ TEST_F(GameAppTest, StartsUpThroughTheLoadingScreenToTheMainMenu) {
     const uint32_t classic = driver.platform->LastFrame()[234 * 800 + 80];
     EXPECT_TRUE(((classic >> 16) & 0xFF) > 180 && (classic & 0xFF) < 120) << std::hex << classic;
 
+    // F1 shows the frame rate in the corner.
+    auto whiteInCorner = [this] {
+        return MeanOver(0, 0, 90, 18, [](int r, int g, int b) { return r > 245 && g > 245 && b > 245; });
+    };
+    const double plain = whiteInCorner();
+    driver.KeyDown(Quill::VK_F1);
+    driver.RunFrames(1);
+    EXPECT_EQ(ShowFps, 1);
+    EXPECT_GT(whiteInCorner(), plain + 20.0 / (90 * 18)) << "white letters in the corner";
+    EXPECT_TRUE(driver.SaveFrame("frame_rate.png"));
     // The high-score pages are titled by mode, Relax included.
     for (const auto& [mode, title] : {std::pair{Mode::Classic, "Classic"}, {Mode::Transformer, "Transformer"},
                                       {Mode::Relax, "Relax"}}) {

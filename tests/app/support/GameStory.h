@@ -51,11 +51,7 @@ protected:
     // frame, every `step`th pixel each way.
     template <class F>
     double MeanOver(int left, int top, int right, int bottom, F value, int step = 1) const {
-        return MeanOver(driver.platform->LastFrame(), left, top, right, bottom, value, step);
-    }
-    template <class F>
-    static double MeanOver(const std::vector<uint32_t>& frame, int left, int top, int right, int bottom, F value,
-                           int step = 1) {
+        const std::vector<uint32_t>& frame = driver.platform->LastFrame();
         double sum = 0;
         int n = 0;
         for (int y = top; y < bottom; y += step)
